@@ -1,0 +1,52 @@
+# The project's commands. Every target installs the Debian packages it needs first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
+CMAKE_GEN := -G Ninja
+
+.PHONY: all deps build run test test-plain test-asan test-tsan test-fuzz bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/cli/quillon-cli --help
+
+test: deps test-plain test-asan test-tsan test-fuzz
+
+test-plain: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
+	    -DQUILLON_SANITIZE=address,undefined >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DQUILLON_SANITIZE=thread -DQUILLON_AUDIO_ONLY=ON >/dev/null
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test-fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DQUILLON_FUZZ=ON >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+	bash scripts/run-fuzzers.sh build-fuzz/fuzz $(FUZZ_SECONDS)
+
+bench: build
+	./build/bench/quillon-bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,68 @@
+// MP3 files: the constant-bit-rate encoding sink.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ACS_Classes.h"
+#include "Streams.h"
+
+struct lame_global_struct;
+
+enum TMP3BitRate {
+    br8, br16, br24, br32, br40, br48, br56, br64, br80,
+    br96, br112, br128, br144, br160, br192, br224, br256, br320
+};
+
+// The kbit/s a bit-rate value selects.
+int mp3BitRateKbps(TMP3BitRate rate);
+// The value for a kbit/s figure; false when there is none.
+bool mp3BitRateFromKbps(int kbps, TMP3BitRate& rate);
+
+class TMP3Out : public TACSOutput {
+public:
+    explicit TMP3Out(TComponent* owner = nullptr);
+    ~TMP3Out() override;
+
+    TMP3BitRate BitRate() const { return m_bitRate; }
+    void SetBitRate(TMP3BitRate rate) { m_bitRate = rate; }
+    const std::string& FileName() const { return m_fileName; }
+    void SetFileName(const std::string& name) { m_fileName = name; }
+
+    const std::string& Id3TagTitle() const { return m_title; }
+    void SetId3TagTitle(const std::string& text) { m_title = text; }
+    const std::string& Id3TagArtist() const { return m_artist; }
+    void SetId3TagArtist(const std::string& text) { m_artist = text; }
+    const std::string& Id3TagAlbum() const { return m_album; }
+    void SetId3TagAlbum(const std::string& text) { m_album = text; }
+    const std::string& Id3TagYear() const { return m_year; }
+    void SetId3TagYear(const std::string& text) { m_year = text; }
+    const std::string& Id3TagTrack() const { return m_track; }
+    void SetId3TagTrack(const std::string& text) { m_track = text; }
+    const std::string& Id3TagComment() const { return m_comment; }
+    void SetId3TagComment(const std::string& text) { m_comment = text; }
+
+    static constexpr int kOutputBufferSize = 17440;  // 1.25 x 8192 + 7200
+
+protected:
+    bool ProcessChunk(bool abort) override;
+    void Finish() override;
+    void Prepare() override;
+
+private:
+    void releaseEncoder();
+
+    TMP3BitRate m_bitRate = br128;
+    std::string m_fileName;
+    std::string m_title, m_artist, m_album, m_year, m_track, m_comment;
+
+    std::unique_ptr<FileStream> m_file;
+    std::array<uint8_t, 16384> m_chunk{};
+    lame_global_struct* m_lame = nullptr;
+    std::vector<unsigned char> m_output;
+    std::vector<int16_t> m_samples;  // the chunk as 16-bit samples, for sources of other depths
+    int m_channels = 0;
+    int m_bytesPerSample = 2;
+};

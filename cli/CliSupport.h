@@ -1,0 +1,43 @@
+// What the commands of quillon-cli share: argument reading and running one sink to its end.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ACS_Classes.h"
+
+// A mistake in the command line; main prints it with the usage hint and exits with 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Positional words and --name value options of one command.
+class Arguments {
+public:
+    // flags: the options that take no value.
+    Arguments(const std::vector<std::string>& words, const std::vector<std::string>& valued,
+              const std::vector<std::string>& flags);
+
+    const std::vector<std::string>& positional() const { return m_positional; }
+    bool has(const std::string& name) const;
+    std::optional<std::string> value(const std::string& name) const;
+    // The option as a whole number in [low, high]; fallback when absent.
+    int integer(const std::string& name, int fallback, int low, int high) const;
+    double real(const std::string& name, double fallback) const;
+
+private:
+    std::vector<std::string> m_positional;
+    std::vector<std::pair<std::string, std::string>> m_options;
+};
+
+// The file name's extension in lower case, without the dot.
+std::string lowerExtension(const std::string& path);
+
+// Runs the sink until its done report, with a progress bar on stderr when stderr is a
+// terminal; Ctrl+C stops the run. On failure or interruption the incomplete output file
+// is removed. Returns the exit status.
+int runToEnd(TACSOutput& sink, const std::string& outputFile);
+
+int convertCommand(const std::vector<std::string>& words);
+int mixCommand(const std::vector<std::string>& words);

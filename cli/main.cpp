@@ -1,0 +1,51 @@
+// quillon-cli: Quillon's audio work from the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "CliSupport.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage: quillon-cli COMMAND ...\n"
+    "\n"
+    "Commands:\n"
+    "  convert IN OUT [--bitrate KBPS] [--quality Q] [--delay MS]\n"
+    "      Convert IN (.wav or .ogg) into OUT (.wav, .ogg or .mp3).\n"
+    "      --bitrate  MP3 bit rate in kbit/s: 8 16 24 32 40 48 56 64 80 96 112 128 144 160\n"
+    "                 192 224 256 320 (default 128)\n"
+    "      --quality  Ogg Vorbis quality from -0.1 to 1.0 (default 0.2)\n"
+    "      --delay    pause before each block in milliseconds, to spare the processor;\n"
+    "                 5 or less means none (default 0)\n"
+    "  mix IN1 IN2 OUT [--concat] [--volume1 V] [--volume2 V]\n"
+    "      Mix two WAV files of the same format into OUT, or with --concat join them.\n"
+    "      --volume1, --volume2  level of each input in the mix, 0 to 255 (default 255)\n"
+    "  --help\n"
+    "      Show this text.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line,\n"
+    "130 when interrupted.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+        std::cout << kUsage;
+        return words.empty() ? 2 : 0;
+    }
+    const std::string command = words[0];
+    const std::vector<std::string> rest(words.begin() + 1, words.end());
+    try {
+        if (command == "convert") return convertCommand(rest);
+        if (command == "mix") return mixCommand(rest);
+        throw UsageError("unknown command " + command);
+    } catch (const UsageError& error) {
+        std::cerr << "quillon-cli: " << error.what() << "\nTry 'quillon-cli --help'.\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "quillon-cli: " << error.what() << "\n";
+        return 1;
+    }
+}
