@@ -4,7 +4,9 @@
 
 namespace {
 
-int16_t load16(const uint8_t* p) { return static_cast<int16_t>(p[0] | p[1] << 8); }
+int16_t load16(const uint8_t* p) {
+    return static_cast<int16_t>(p[0] | p[1] << 8);
+}
 void store16(uint8_t* p, int v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(static_cast<unsigned>(v) >> 8);
@@ -48,9 +50,15 @@ TACSInput& TAudioMixer::firstInput() const {
     return *m_input1;
 }
 
-int TAudioMixer::InBitsPerSample() { return firstInput().InBitsPerSample(); }
-int TAudioMixer::InChannels() { return firstInput().InChannels(); }
-int TAudioMixer::InSampleRate() { return firstInput().InSampleRate(); }
+int TAudioMixer::InBitsPerSample() {
+    return firstInput().InBitsPerSample();
+}
+int TAudioMixer::InChannels() {
+    return firstInput().InChannels();
+}
+int TAudioMixer::InSampleRate() {
+    return firstInput().InSampleRate();
+}
 
 bool TAudioMixer::readsFile(const std::string& path) const {
     return (m_input1 && m_input1->readsFile(path)) || (m_input2 && m_input2->readsFile(path));

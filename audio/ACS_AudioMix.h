@@ -9,7 +9,7 @@
 enum TAudioMixerMode { amMix, amConcatenate };
 
 class TAudioMixer : public TACSInput {
-public:
+  public:
     using TACSInput::TACSInput;
 
     TACSInput* Input1() const { return m_input1; }
@@ -35,7 +35,7 @@ public:
     // n div 2 16-bit samples, rounding halves to even and dividing toward zero.
     static void MixBuffers(const uint8_t* a, uint8_t* b, int n, uint8_t volume1, uint8_t volume2);
 
-private:
+  private:
     TACSInput& firstInput() const;
     void checkFormats();
     int refill();

@@ -19,7 +19,9 @@ int64_t divideHalfEven(int64_t numerator, int64_t denominator) {
     return quotient;
 }
 
-bool TACSInput::readsFile(const std::string&) const { return false; }
+bool TACSInput::readsFile(const std::string&) const {
+    return false;
+}
 
 // ---- TACSFileIn ----------------------------------------------------------------------
 
@@ -31,16 +33,21 @@ int TACSFileIn::queryField(const int& field) {
     return value;
 }
 
-int TACSFileIn::InBitsPerSample() { return queryField(m_bitsPerSample); }
-int TACSFileIn::InChannels() { return queryField(m_channels); }
-int TACSFileIn::InSampleRate() { return queryField(m_sampleRate); }
+int TACSFileIn::InBitsPerSample() {
+    return queryField(m_bitsPerSample);
+}
+int TACSFileIn::InChannels() {
+    return queryField(m_channels);
+}
+int TACSFileIn::InSampleRate() {
+    return queryField(m_sampleRate);
+}
 
 int TACSFileIn::TotalTime() {
     std::lock_guard lock(m_openLock);
     OpenFile();
     int seconds = 0;
-    const int64_t bytesPerSecond =
-        int64_t{m_sampleRate} * m_channels * (m_bitsPerSample / 8);
+    const int64_t bytesPerSecond = int64_t{m_sampleRate} * m_channels * (m_bitsPerSample / 8);
     if (m_sampleRate != 0 && m_channels != 0 && m_bitsPerSample != 0 && bytesPerSecond > 0)
         seconds = static_cast<int>(divideHalfEven(std::max<int64_t>(Size(), 0), bytesPerSecond));
     CloseFile();
@@ -56,9 +63,9 @@ void TACSFileIn::Init() {
     OpenFile();
     if (!m_valid) {
         // Reading a file we cannot decode would only yield noise or nothing; say why.
-        throw EACSException(m_rejectReason.empty() ? "The file \"" + m_fileName +
-                                                         "\" cannot be read"
-                                                   : m_rejectReason);
+        throw EACSException(m_rejectReason.empty()
+                                ? "The file \"" + m_fileName + "\" cannot be read"
+                                : m_rejectReason);
     }
     m_busy = true;
 }
@@ -88,7 +95,9 @@ TACSThread::TACSThread(std::function<bool(bool)> chunkStep, std::function<void()
     m_thread = std::thread([this] { body(); });
 }
 
-TACSThread::~TACSThread() { shutdown(); }
+TACSThread::~TACSThread() {
+    shutdown();
+}
 
 bool TACSThread::suspended() const {
     std::lock_guard lock(m_lock);
@@ -140,9 +149,7 @@ void TACSThread::shutdown() {
 
 void TACSThread::waitUntilRunnable() {
     std::unique_lock lock(m_lock);
-    m_wake.wait(lock, [this] {
-        return m_exitRequested || (!m_suspended && m_hasWork());
-    });
+    m_wake.wait(lock, [this] { return m_exitRequested || (!m_suspended && m_hasWork()); });
 }
 
 void TACSThread::body() {

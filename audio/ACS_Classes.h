@@ -14,19 +14,21 @@
 
 // The one error type of the audio components.
 class EACSException : public std::runtime_error {
-public:
+  public:
     explicit EACSException(const std::string& message) : std::runtime_error(message) {}
 };
 
 // Rounds to the nearest integer, halves to the even neighbour.
-inline int64_t roundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+inline int64_t roundHalfEven(double value) {
+    return static_cast<int64_t>(std::nearbyint(value));
+}
 
 // numerator / denominator rounded to the nearest integer, halves to even, exactly.
 int64_t divideHalfEven(int64_t numerator, int64_t denominator);
 
 // What every component has: an owner (not owned) and a name.
 class TComponent {
-public:
+  public:
     explicit TComponent(TComponent* owner = nullptr) : m_owner(owner) {}
     virtual ~TComponent() = default;
     TComponent(const TComponent&) = delete;
@@ -36,7 +38,7 @@ public:
     const std::string& Name() const { return m_name; }
     void SetName(const std::string& name) { m_name = name; }
 
-private:
+  private:
     TComponent* m_owner;
     std::string m_name;
 };
@@ -44,7 +46,7 @@ private:
 // Abstract source. Positions and sizes are 64-bit so that long files (over 2 GiB of PCM)
 // report correct sizes and progress; -1 still means "unknown".
 class TACSInput : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
 
     virtual int InBitsPerSample() = 0;
@@ -64,7 +66,7 @@ public:
     int64_t Size() const { return m_size.load(); }
     bool Busy() const { return m_busy.load(); }
 
-protected:
+  protected:
     // Copies from the source's internal block, refilling it through refill() when used up.
     // refill() returns the number of bytes it put into block (0 = end of data).
     template <typename Refill>
@@ -84,7 +86,7 @@ protected:
 // Abstract source that reads a named file. Opening is reference-counted so that format
 // queries during a run do not reopen the file.
 class TACSFileIn : public TACSInput {
-public:
+  public:
     using TACSInput::TACSInput;
 
     const std::string& FileName() const { return m_fileName; }
@@ -107,7 +109,7 @@ public:
     virtual void OpenFile() = 0;
     virtual void CloseFile() = 0;
 
-protected:
+  protected:
     // Answers one format field, opening the file for the question when it is not open.
     int queryField(const int& field);
     // Why the last real open rejected the file; raised by Init.
@@ -137,7 +139,7 @@ using TOutputProgressEvent = std::function<void(TACSOutput* sender)>;
 // The worker of one sink. It runs the sink's steps while a run is on and waits, without
 // spinning, while the sink is idle or suspended.
 class TACSThread {
-public:
+  public:
     // chunkStep(abort) runs one step; endRun ends a run; hasWork tells whether a run is on
     // (the worker waits while it is not).
     TACSThread(std::function<bool(bool)> chunkStep, std::function<void()> endRun,
@@ -157,7 +159,7 @@ public:
     // Ends the loop and waits for it; idempotent.
     void shutdown();
 
-private:
+  private:
     void body();
     void waitUntilRunnable();
 
@@ -175,7 +177,7 @@ private:
 // Abstract sink. Concrete sinks must call shutdownWorker() first thing in their destructor,
 // while their own parts still exist for the worker's last step.
 class TACSOutput : public TComponent {
-public:
+  public:
     explicit TACSOutput(TComponent* owner = nullptr);
     ~TACSOutput() override;
 
@@ -201,7 +203,7 @@ public:
     // normally. Cleared by Run.
     std::string lastError() const;
 
-protected:
+  protected:
     virtual bool ProcessChunk(bool abort) = 0;
     virtual void Finish() = 0;
     virtual void Prepare() = 0;
@@ -218,7 +220,7 @@ protected:
     void initInput();
     void shutdownWorker() { m_thread.shutdown(); }
 
-private:
+  private:
     void EndRun();
     bool step(bool abort);
 

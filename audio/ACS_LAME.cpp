@@ -5,13 +5,15 @@
 #include "PcmSamples.h"
 
 namespace {
-constexpr int kKbps[] = {8,  16, 24,  32,  40,  48,  56,  64,  80,
+constexpr int kKbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
                          96, 112, 128, 144, 160, 192, 224, 256, 320};
 // The most frames one encoder call may take with the output buffer's size.
 constexpr int kMaxFramesPerCall = 8192;
 }  // namespace
 
-int mp3BitRateKbps(TMP3BitRate rate) { return kKbps[rate]; }
+int mp3BitRateKbps(TMP3BitRate rate) {
+    return kKbps[rate];
+}
 
 bool mp3BitRateFromKbps(int kbps, TMP3BitRate& rate) {
     for (int i = 0; i <= br320; ++i) {
@@ -60,8 +62,7 @@ void TMP3Out::Prepare() {
         lame_set_brate(m_lame, mp3BitRateKbps(m_bitRate));
         if (lame_init_params(m_lame) < 0)
             throw EACSException("The MP3 encoder cannot encode " + std::to_string(rate) +
-                                " Hz at " + std::to_string(mp3BitRateKbps(m_bitRate)) +
-                                " kbit/s");
+                                " Hz at " + std::to_string(mp3BitRateKbps(m_bitRate)) + " kbit/s");
         m_output.assign(kOutputBufferSize, 0);
         m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
     } catch (...) {

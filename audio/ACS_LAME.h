@@ -12,8 +12,24 @@
 struct lame_global_struct;
 
 enum TMP3BitRate {
-    br8, br16, br24, br32, br40, br48, br56, br64, br80,
-    br96, br112, br128, br144, br160, br192, br224, br256, br320
+    br8,
+    br16,
+    br24,
+    br32,
+    br40,
+    br48,
+    br56,
+    br64,
+    br80,
+    br96,
+    br112,
+    br128,
+    br144,
+    br160,
+    br192,
+    br224,
+    br256,
+    br320
 };
 
 // The kbit/s a bit-rate value selects.
@@ -22,7 +38,7 @@ int mp3BitRateKbps(TMP3BitRate rate);
 bool mp3BitRateFromKbps(int kbps, TMP3BitRate& rate);
 
 class TMP3Out : public TACSOutput {
-public:
+  public:
     explicit TMP3Out(TComponent* owner = nullptr);
     ~TMP3Out() override;
 
@@ -46,12 +62,12 @@ public:
 
     static constexpr int kOutputBufferSize = 17440;  // 1.25 x 8192 + 7200
 
-protected:
+  protected:
     bool ProcessChunk(bool abort) override;
     void Finish() override;
     void Prepare() override;
 
-private:
+  private:
     void releaseEncoder();
 
     TMP3BitRate m_bitRate = br128;

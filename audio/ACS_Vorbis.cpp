@@ -149,8 +149,8 @@ int TVorbisIn::refill() {
         position = std::clamp<int64_t>(position, 0, std::max<int64_t>(size, 0));
         m_position = position;
         if (size > 0 && ov_seekable(&m_decoder)) {
-            const double target = static_cast<double>(position) / static_cast<double>(size) *
-                                  m_totalSeconds;
+            const double target =
+                static_cast<double>(position) / static_cast<double>(size) * m_totalSeconds;
             if (ov_time_seek(&m_decoder, target) == 0) m_endOfData = false;
         }
     }
@@ -231,7 +231,8 @@ void TVorbisOut::Prepare() {
         ogg_stream_packetin(&m_stream, &comment);
         ogg_stream_packetin(&m_stream, &codebooks);
         m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
-        while (ogg_stream_flush(&m_stream, &m_page) != 0) writePage(m_page);
+        while (ogg_stream_flush(&m_stream, &m_page) != 0)
+            writePage(m_page);
     } catch (...) {
         m_file.reset();
         releaseEncoder();

@@ -14,7 +14,7 @@
 #include "Streams.h"
 
 class TVorbisIn : public TACSFileIn {
-public:
+  public:
     using TACSFileIn::TACSFileIn;
     ~TVorbisIn() override;
 
@@ -28,7 +28,7 @@ public:
     long BitRateNominal() const { return m_bitrateNominal; }
     long BitRateLower() const { return m_bitrateLower; }
 
-private:
+  private:
     int refill();
     int fillBlock();
     void restartLoop();
@@ -45,7 +45,7 @@ private:
 };
 
 class TVorbisOut : public TACSOutput {
-public:
+  public:
     using TACSOutput::TACSOutput;
     ~TVorbisOut() override;
 
@@ -59,12 +59,12 @@ public:
     float Compression() const { return m_compression; }
     void SetCompression(float quality) { m_compression = quality; }
 
-protected:
+  protected:
     bool ProcessChunk(bool abort) override;
     void Finish() override;
     void Prepare() override;
 
-private:
+  private:
     void writePage(const ogg_page& page);
     void releaseEncoder();
 

@@ -5,7 +5,9 @@
 
 namespace {
 
-uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 uint32_t get32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
@@ -17,7 +19,9 @@ void put32(uint8_t* p, uint32_t v) {
     put16(p, v);
     put16(p + 2, v >> 16);
 }
-bool isId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+bool isId(const uint8_t* p, const char* id) {
+    return std::memcmp(p, id, 4) == 0;
+}
 
 // A 32-bit size field for a 64-bit size: unknown and too large both become 0xFFFFFFFF.
 uint32_t sizeField(int64_t size) {
@@ -39,8 +43,7 @@ bool ParseWaveLayout(Stream& stream, WaveLayout& layout) {
     if (fileSize <= 44) return false;
     stream.seek(0, SEEK_SET);
     uint8_t riff[12];
-    if (stream.read(riff, 12) != 12 || !isId(riff, "RIFF") || !isId(riff + 8, "WAVE"))
-        return false;
+    if (stream.read(riff, 12) != 12 || !isId(riff, "RIFF") || !isId(riff + 8, "WAVE")) return false;
 
     bool haveFormat = false;
     int64_t at = 12;
@@ -69,7 +72,8 @@ bool ParseWaveLayout(Stream& stream, WaveLayout& layout) {
             layout.dataOffset = body;
             const int64_t present = fileSize - body;
             // Writers that stream leave 0 or 0xFFFFFFFF here; a cut file holds less.
-            layout.dataSize = (size == 0 || size == 0xFFFFFFFFLL || size > present) ? present : size;
+            layout.dataSize =
+                (size == 0 || size == 0xFFFFFFFFLL || size > present) ? present : size;
             return true;
         }
         at = body + size + (size & 1);
@@ -82,8 +86,7 @@ uint32_t CheckWaveHeader(Stream& stream) {
     return ParseWaveLayout(stream, layout) ? static_cast<uint32_t>(layout.formatTag) : 0;
 }
 
-void FillWaveHeader(TWaveHeader& header, int channels, int bits, int64_t dataSize,
-                    int sampleRate) {
+void FillWaveHeader(TWaveHeader& header, int channels, int bits, int64_t dataSize, int sampleRate) {
     uint8_t* h = header.data();
     const uint32_t blockAlign = static_cast<uint16_t>((bits * channels) / 8);
     std::memcpy(h, "RIFF", 4);
@@ -191,7 +194,9 @@ int TWaveIn::refill() {
 
 // ---- TWaveOut ------------------------------------------------------------------------
 
-TWaveOut::~TWaveOut() { shutdownWorker(); }
+TWaveOut::~TWaveOut() {
+    shutdownWorker();
+}
 
 void TWaveOut::Prepare() {
     if (m_fileName.empty()) throw EACSException("File name is not assigned.");

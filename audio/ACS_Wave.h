@@ -26,13 +26,12 @@ bool ParseWaveLayout(Stream& stream, WaveLayout& layout);
 // The format tag of a RIFF/WAVE stream (1 for PCM), or 0 when it is not one.
 uint32_t CheckWaveHeader(Stream& stream);
 // Fills the canonical header; a data size of -1 (unknown) is written as 0xFFFFFFFF.
-void FillWaveHeader(TWaveHeader& header, int channels, int bits, int64_t dataSize,
-                    int sampleRate);
+void FillWaveHeader(TWaveHeader& header, int channels, int bits, int64_t dataSize, int sampleRate);
 // Writes the header of CD audio (44100 Hz, 16 bits, stereo) at the stream's position.
 void WriteCdWaveHeader(Stream& stream, int64_t dataSize);
 
 class TWaveIn : public TACSFileIn {
-public:
+  public:
     using TACSFileIn::TACSFileIn;
     ~TWaveIn() override;
 
@@ -40,7 +39,7 @@ public:
     void OpenFile() override;
     void CloseFile() override;
 
-private:
+  private:
     int refill();
     int64_t readBlock();
     void restartLoop();
@@ -54,19 +53,19 @@ private:
 };
 
 class TWaveOut : public TACSOutput {
-public:
+  public:
     using TACSOutput::TACSOutput;
     ~TWaveOut() override;
 
     const std::string& FileName() const { return m_fileName; }
     void SetFileName(const std::string& name) { m_fileName = name; }
 
-protected:
+  protected:
     bool ProcessChunk(bool abort) override;
     void Finish() override;
     void Prepare() override;
 
-private:
+  private:
     std::string m_fileName;
     std::unique_ptr<FileStream> m_file;
     std::array<uint8_t, 32768> m_chunk{};

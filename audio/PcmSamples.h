@@ -10,7 +10,8 @@ inline float pcmSampleToFloat(const uint8_t* p, int bytesPerSample) {
             return static_cast<float>(int{p[0]} - 128) / 128.0f;
         case 3: {
             const int32_t v = static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 |
-                                                   uint32_t{p[2]} << 24) >> 8;
+                                                   uint32_t{p[2]} << 24) >>
+                              8;
             return static_cast<float>(v) / 8388608.0f;
         }
         case 4: {
@@ -38,4 +39,6 @@ inline int16_t pcmSampleTo16(const uint8_t* p, int bytesPerSample) {
 }
 
 // Bytes one sample takes for a bit depth; the sinks that encode accept these four.
-inline int pcmBytesPerSample(int bits) { return bits <= 8 ? 1 : bits <= 16 ? 2 : bits <= 24 ? 3 : 4; }
+inline int pcmBytesPerSample(int bits) {
+    return bits <= 8 ? 1 : bits <= 16 ? 2 : bits <= 24 ? 3 : 4;
+}

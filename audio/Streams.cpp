@@ -12,7 +12,9 @@
 #include "ACS_Classes.h"
 
 namespace {
-std::string systemReason() { return std::strerror(errno); }
+std::string systemReason() {
+    return std::strerror(errno);
+}
 }  // namespace
 
 FileStream::FileStream(const std::string& path, Mode mode) : m_path(path) {
@@ -73,7 +75,9 @@ int64_t FileStream::seek(int64_t offset, int whence) {
     return result;
 }
 
-int64_t FileStream::position() { return seek(0, SEEK_CUR); }
+int64_t FileStream::position() {
+    return seek(0, SEEK_CUR);
+}
 
 int64_t FileStream::size() {
     struct stat info {};

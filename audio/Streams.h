@@ -7,7 +7,7 @@
 #include <vector>
 
 class Stream {
-public:
+  public:
     virtual ~Stream() = default;
     // Reads up to count bytes; fewer only at the end of the stream.
     virtual int64_t read(void* buffer, int64_t count) = 0;
@@ -20,7 +20,7 @@ public:
 };
 
 class FileStream : public Stream {
-public:
+  public:
     enum class Mode { Read, Create };
     FileStream(const std::string& path, Mode mode);
     ~FileStream() override;
@@ -36,13 +36,13 @@ public:
     void close();
     const std::string& path() const { return m_path; }
 
-private:
+  private:
     std::string m_path;
     int m_fd = -1;
 };
 
 class MemoryStream : public Stream {
-public:
+  public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
 
@@ -53,7 +53,7 @@ public:
     int64_t size() override { return static_cast<int64_t>(m_bytes.size()); }
     const std::vector<uint8_t>& bytes() const { return m_bytes; }
 
-private:
+  private:
     std::vector<uint8_t> m_bytes;
     int64_t m_position = 0;
 };

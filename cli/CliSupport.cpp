@@ -15,7 +15,9 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int) { g_interrupted = true; }
+extern "C" void onInterrupt(int) {
+    g_interrupted = true;
+}
 
 void drawBar(int percent) {
     constexpr int width = 40;

@@ -14,7 +14,7 @@ struct UsageError : std::runtime_error {
 
 // Positional words and --name value options of one command.
 class Arguments {
-public:
+  public:
     // flags: the options that take no value.
     Arguments(const std::vector<std::string>& words, const std::vector<std::string>& valued,
               const std::vector<std::string>& flags);
@@ -26,7 +26,7 @@ public:
     int integer(const std::string& name, int fallback, int low, int high) const;
     double real(const std::string& name, double fallback) const;
 
-private:
+  private:
     std::vector<std::string> m_positional;
     std::vector<std::pair<std::string, std::string>> m_options;
 };

@@ -9,7 +9,7 @@
 #include "ACS_Classes.h"
 
 class FakeSource : public TACSInput {
-public:
+  public:
     explicit FakeSource(std::vector<uint8_t> data = {}, int channels = 2, int bits = 16,
                         int rate = 44100)
         : m_data(std::move(data)), m_channels(channels), m_bits(bits), m_rate(rate) {
@@ -70,7 +70,7 @@ public:
     bool gate = false;  // each read waits for a credit from allowReads
     std::atomic<int> inits{0}, flushes{0}, reads{0};
 
-private:
+  private:
     std::vector<uint8_t> m_data;
     size_t m_offset = 0;
     int m_channels, m_bits, m_rate;
@@ -81,7 +81,7 @@ private:
 
 // Counts the done reports of a sink and waits for them.
 class DoneWaiter {
-public:
+  public:
     explicit DoneWaiter(TACSOutput& sink) {
         sink.OnDone = [this](TACSOutput*) {
             {
@@ -102,7 +102,7 @@ public:
         return m_count;
     }
 
-private:
+  private:
     std::mutex m_lock;
     std::condition_variable m_signal;
     int m_count = 0;

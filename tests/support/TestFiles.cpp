@@ -15,7 +15,8 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     put16(out, v >> 16);
 }
 void putId(std::vector<uint8_t>& out, const char* id) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(id[i]));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(id[i]));
 }
 }  // namespace
 
@@ -47,7 +48,8 @@ std::vector<uint8_t> readBytes(const std::string& path) {
 
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -80,7 +82,8 @@ void writeWav(const std::string& path, int channels, int bits, int rate,
 std::vector<uint8_t> pcm16Bytes(const std::vector<int16_t>& samples) {
     std::vector<uint8_t> out;
     out.reserve(samples.size() * 2);
-    for (int16_t s : samples) put16(out, static_cast<uint16_t>(s));
+    for (int16_t s : samples)
+        put16(out, static_cast<uint16_t>(s));
     return out;
 }
 
