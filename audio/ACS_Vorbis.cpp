@@ -49,6 +49,8 @@ long tellCallback(void* source) {
 constexpr ov_callbacks kCallbacks{readCallback, seekCallback, closeCallback, tellCallback};
 // Damaged pages the decoder may skip in a row before the data counts as ended.
 constexpr int kMaxHolesInARow = 64;
+// Frames handed to the encoder at a time.
+constexpr int kFramesPerPiece = 1024;
 
 }  // namespace
 
@@ -240,29 +242,7 @@ void TVorbisOut::Prepare() {
     }
 }
 
-bool TVorbisOut::ProcessChunk(bool abort) {
-    if (!isRunning()) return true;
-    reportProgress();
-    if (abort || m_endOfStream) return false;
-
-    const int n = Input()->ReadData(m_chunk.data(), static_cast<int>(m_chunk.size()));
-    const int frameBytes = std::max(1, m_bytesPerSample * m_channels);
-    const int frames = n / frameBytes;
-    if (n <= 0) {
-        vorbis_analysis_wrote(&m_dsp, 0);  // end of input: the encoder closes the stream
-    } else if (frames > 0) {
-        const int capacity = static_cast<int>(m_chunk.size()) / frameBytes;
-        float** buffer = vorbis_analysis_buffer(&m_dsp, capacity);
-        const uint8_t* sample = m_chunk.data();
-        for (int frame = 0; frame < frames; ++frame) {
-            for (int channel = 0; channel < m_channels; ++channel) {
-                buffer[channel][frame] = pcmSampleToFloat(sample, m_bytesPerSample);
-                sample += m_bytesPerSample;
-            }
-        }
-        vorbis_analysis_wrote(&m_dsp, frames);
-    }
-
+void TVorbisOut::encodePending() {
     while (vorbis_analysis_blockout(&m_dsp, &m_vorbisBlock) == 1) {
         vorbis_analysis(&m_vorbisBlock, nullptr);
         vorbis_bitrate_addblock(&m_vorbisBlock);
@@ -273,6 +253,36 @@ bool TVorbisOut::ProcessChunk(bool abort) {
                 if (ogg_page_eos(&m_page)) m_endOfStream = true;
             }
         }
+    }
+}
+
+bool TVorbisOut::ProcessChunk(bool abort) {
+    if (!isRunning()) return true;
+    reportProgress();
+    if (abort || m_endOfStream) return false;
+
+    const int n = Input()->ReadData(m_chunk.data(), static_cast<int>(m_chunk.size()));
+    if (n <= 0) {
+        vorbis_analysis_wrote(&m_dsp, 0);  // end of input: the encoder closes the stream
+        encodePending();
+        return true;
+    }
+    const int frameBytes = std::max(1, m_bytesPerSample * m_channels);
+    const int frames = n / frameBytes;
+    // The encoder works in short blocks; handing it the chunk in small pieces keeps its
+    // internal copying small.
+    for (int done = 0; done < frames; done += kFramesPerPiece) {
+        const int piece = std::min(kFramesPerPiece, frames - done);
+        float** buffer = vorbis_analysis_buffer(&m_dsp, piece);
+        const uint8_t* sample = m_chunk.data() + static_cast<ptrdiff_t>(done) * frameBytes;
+        for (int frame = 0; frame < piece; ++frame) {
+            for (int channel = 0; channel < m_channels; ++channel) {
+                buffer[channel][frame] = pcmSampleToFloat(sample, m_bytesPerSample);
+                sample += m_bytesPerSample;
+            }
+        }
+        vorbis_analysis_wrote(&m_dsp, piece);
+        encodePending();
     }
     return true;
 }

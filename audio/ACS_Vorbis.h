@@ -66,6 +66,8 @@ class TVorbisOut : public TACSOutput {
 
   private:
     void writePage(const ogg_page& page);
+    // Analyses what the encoder holds and writes the pages that are complete.
+    void encodePending();
     void releaseEncoder();
 
     std::string m_fileName;
