@@ -1,4 +1,5 @@
 // quillon-cli: Quillon's audio work from the command line.
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ const char* const kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit then shows up as a write error we can report, not a kill.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         std::cout << kUsage;

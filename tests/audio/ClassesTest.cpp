@@ -195,15 +195,16 @@ TEST(RunTest, StopWhileIdleDoesNotCutTheNextRun) {
 }
 
 TEST(RunTest, ADoneHandlerCanChainTheNextRunWhenTheWorkerDoesNotSuspend) {
+    std::mutex lock;
+    std::condition_variable allDone;
     CollectingSink sink;
     sink.SetSuspendWhenIdle(false);
     FakeSource source(pattern(20000));
     sink.SetInput(&source);
     std::atomic<int> runs{0};
-    std::mutex lock;
-    std::condition_variable allDone;
     sink.OnDone = [&](TACSOutput* sender) {
         if (++runs < 3) sender->Run();
+        std::lock_guard guard(lock);
         allDone.notify_all();
     };
     sink.Run();
@@ -215,14 +216,15 @@ TEST(RunTest, ADoneHandlerCanChainTheNextRunWhenTheWorkerDoesNotSuspend) {
 }
 
 TEST(RunTest, AChainedRunWaitsForResumeWhenTheWorkerSuspendsWhenIdle) {
+    std::mutex lock;
+    std::condition_variable signal;
     CollectingSink sink;
     FakeSource source(pattern(20000));
     sink.SetInput(&source);
     std::atomic<int> runs{0};
-    std::mutex lock;
-    std::condition_variable signal;
     sink.OnDone = [&](TACSOutput* sender) {
         if (++runs == 1) sender->Run();
+        std::lock_guard guard(lock);
         signal.notify_all();
     };
     sink.Run();

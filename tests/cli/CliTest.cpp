@@ -1,1 +1,122 @@
+// quillon-cli convert and mix, run as a user runs them.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "RunCommand.h"
+#include "Synth.h"
+#include "TestFiles.h"
+
+namespace {
+
+class CliTest : public ::testing::Test {
+  protected:
+    CommandResult cli(const std::string& arguments, const std::string& prefix = "") {
+        return runCommand(prefix + shellQuote(QUILLON_CLI) + " " + arguments);
+    }
+    std::string file(const std::string& name) const { return shellQuote(dir.file(name)); }
+
+    TempDir dir;
+};
+
+TEST_F(CliTest, HelpAndCommandLineMistakes) {
+    auto result = cli("--help");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.output.find("convert IN OUT"), std::string::npos);
+    EXPECT_NE(result.output.find("mix IN1 IN2 OUT"), std::string::npos);
+    EXPECT_EQ(cli("").status, 2);
+    EXPECT_EQ(cli("frobnicate").status, 2);
+
+    writeMusicWav(dir.file("in.wav"), 0.2);
+    for (const std::string& arguments :
+         {"convert " + file("in.wav"), "convert " + file("in.wav") + " " + file("out.flac"),
+          "convert " + file("in.mp3") + " " + file("out.wav"),
+          "convert " + file("in.wav") + " " + file("out.mp3") + " --bitrate 100",
+          "convert " + file("in.wav") + " " + file("out.mp3") + " --bitrate",
+          "convert " + file("in.wav") + " " + file("out.wav") + " --delay 500",
+          "convert " + file("in.wav") + " " + file("out.wav") + " --speed 2",
+          "mix " + file("in.wav") + " " + file("out.wav"),
+          "mix " + file("in.wav") + " " + file("in.wav") + " " + file("o.wav") +
+              " --volume1 256"}) {
+        result = cli(arguments);
+        EXPECT_EQ(result.status, 2) << arguments << "\n" << result.output;
+        EXPECT_NE(result.output.find("quillon-cli --help"), std::string::npos) << arguments;
+    }
+}
+
+TEST_F(CliTest, ConvertsBetweenTheFormats) {
+    const auto original = canonicalWav(2, 16, 44100, pcm16Bytes(synthesizeMusic(2.0, 44100, 2)));
+    writeBytes(dir.file("in.wav"), original);
+    ASSERT_EQ(cli("convert " + file("in.wav") + " " + file("copy.WAV")).status, 0);
+    EXPECT_EQ(readBytes(dir.file("copy.WAV")), original);
+
+    auto result = cli("convert " + file("in.wav") + " " + file("out.ogg") + " --quality 0.5");
+    ASSERT_EQ(result.status, 0) << result.output;
+    result = cli("convert " + file("out.ogg") + " " + file("back.wav") + " --delay 1");
+    ASSERT_EQ(result.status, 0) << result.output;
+    const auto back = readBytes(dir.file("back.wav"));
+    EXPECT_NEAR(static_cast<double>(back.size()), static_cast<double>(original.size()), 2048 * 4);
+
+    result = cli("convert " + file("out.ogg") + " " + file("out.mp3") + " --bitrate 192");
+    ASSERT_EQ(result.status, 0) << result.output;
+    const auto mp3 = readBytes(dir.file("out.mp3"));
+    ASSERT_GT(mp3.size(), 1000u);
+    EXPECT_EQ(mp3[0], 0xFF);
+    EXPECT_EQ(mp3[2] >> 4, 11) << "192 kbit/s";
+    EXPECT_TRUE(result.output.empty()) << "no progress bar when stderr is not a terminal";
+}
+
+TEST_F(CliTest, FailuresSayWhyAndLeaveTheInputAlone) {
+    auto result = cli("convert " + file("missing.wav") + " " + file("out.ogg"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("missing.wav"), std::string::npos) << result.output;
+
+    writeBytes(dir.file("text.wav"), std::vector<uint8_t>(1000, 'x'));
+    result = cli("convert " + file("text.wav") + " " + file("out.ogg"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("not a PCM WAV file"), std::string::npos) << result.output;
+
+    const auto original = canonicalWav(1, 16, 8000, pcm16Bytes(synthesizeTone(0.5, 8000, 1, 440)));
+    writeBytes(dir.file("in.wav"), original);
+    result = cli("convert " + file("in.wav") + " " + file("in.wav"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("also an input file"), std::string::npos) << result.output;
+    EXPECT_EQ(readBytes(dir.file("in.wav")), original);
+}
+
+TEST_F(CliTest, AFullDiskFailsTheRunAndRemovesTheCutFile) {
+    writeMusicWav(dir.file("in.wav"), 3.0);
+    // The disk is full after 100 kB: the file may not grow past it.
+    const auto result =
+        cli("convert " + file("in.wav") + " " + file("out.wav"), "ulimit -f 200 && exec ");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("Stream write error"), std::string::npos) << result.output;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.wav")));
+}
+
+TEST_F(CliTest, MixesAndJoinsWavFiles) {
+    writeWav(dir.file("a.wav"), 1, 16, 8000, pcm16Bytes(std::vector<int16_t>(8000, 1000)));
+    writeWav(dir.file("b.wav"), 1, 16, 8000, pcm16Bytes(std::vector<int16_t>(4000, -3000)));
+    auto result =
+        cli("mix " + file("a.wav") + " " + file("b.wav") + " " + file("mix.wav") + " --volume2 0");
+    ASSERT_EQ(result.status, 0) << result.output;
+    const auto mixed = pcm16Samples(readBytes(dir.file("mix.wav")), 44);
+    ASSERT_EQ(mixed.size(), 8000u);
+    EXPECT_EQ(mixed.front(), 500);
+    EXPECT_EQ(mixed.back(), 500);
+
+    result =
+        cli("mix " + file("a.wav") + " " + file("b.wav") + " " + file("join.wav") + " --concat");
+    ASSERT_EQ(result.status, 0) << result.output;
+    const auto joined = pcm16Samples(readBytes(dir.file("join.wav")), 44);
+    ASSERT_EQ(joined.size(), 12000u);
+    EXPECT_EQ(joined[7999], 1000);
+    EXPECT_EQ(joined[8000], -3000);
+
+    writeWav(dir.file("stereo.wav"), 2, 16, 8000, pcm16Bytes(std::vector<int16_t>(800, 1)));
+    result = cli("mix " + file("a.wav") + " " + file("stereo.wav") + " " + file("bad.wav"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("differ in format"), std::string::npos) << result.output;
+}
+
+}  // namespace

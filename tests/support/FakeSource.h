@@ -83,14 +83,17 @@ class FakeSource : public TACSInput {
 class DoneWaiter {
   public:
     explicit DoneWaiter(TACSOutput& sink) {
+        // Counting and signalling under the lock lets the destructor wait for a handler
+        // that is still on its way out.
         sink.OnDone = [this](TACSOutput*) {
-            {
-                std::lock_guard lock(m_lock);
-                ++m_count;
-            }
+            std::lock_guard lock(m_lock);
+            ++m_count;
             m_signal.notify_all();
         };
     }
+    ~DoneWaiter() { std::lock_guard lock(m_lock); }
+    DoneWaiter(const DoneWaiter&) = delete;
+    DoneWaiter& operator=(const DoneWaiter&) = delete;
     // Waits until `count` done reports have come; false after the timeout.
     bool wait(int count = 1, int seconds = 20) {
         std::unique_lock lock(m_lock);
