@@ -197,6 +197,8 @@ class TACSOutput : public TComponent {
     void Stop() { m_thread.StopRequested = true; }
     void Pause();
     void Resume();
+    // Whether the worker is suspended (by Pause, or by itself when idle).
+    bool workerSuspended() const { return m_thread.suspended(); }
     int Progress() const;
 
     // The text of the error that ended the last run on the worker, empty when it ended

@@ -233,6 +233,8 @@ TEST(RunTest, AChainedRunWaitsForResumeWhenTheWorkerSuspendsWhenIdle) {
     guard.unlock();
     EXPECT_TRUE(sink.Busy()) << "the second run was started from the handler";
     EXPECT_EQ(sink.collected.size(), 20000u);
+    while (!sink.workerSuspended())
+        std::this_thread::yield();
     sink.Resume();
     guard.lock();
     ASSERT_TRUE(signal.wait_for(guard, 20s, [&] { return runs == 2; }));
