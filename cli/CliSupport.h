@@ -41,3 +41,4 @@ int runToEnd(TACSOutput& sink, const std::string& outputFile);
 
 int convertCommand(const std::vector<std::string>& words);
 int mixCommand(const std::vector<std::string>& words);
+int tagCommand(const std::vector<std::string>& words);

@@ -22,6 +22,14 @@ const char* const kUsage =
     "  mix IN1 IN2 OUT [--concat] [--volume1 V] [--volume2 V]\n"
     "      Mix two WAV files of the same format into OUT, or with --concat join them.\n"
     "      --volume1, --volume2  level of each input in the mix, 0 to 255 (default 255)\n"
+    "  tag show FILE\n"
+    "      Show the ID3v2 tag at the start of FILE (an MP3 file).\n"
+    "  tag set FILE [--title T] [--artist A] [--album A] [--track N] [--year Y] [--genre G]\n"
+    "              [--comment C]\n"
+    "      Write the fields as a new ID3v2.3 tag; fields not given keep their values.\n"
+    "      An empty value clears a field; --track 0 removes the track number.\n"
+    "  tag remove FILE\n"
+    "      Remove the ID3v2 tag at the start of FILE.\n"
     "  --help\n"
     "      Show this text.\n"
     "\n"
@@ -43,6 +51,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "convert") return convertCommand(rest);
         if (command == "mix") return mixCommand(rest);
+        if (command == "tag") return tagCommand(rest);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& error) {
         std::cerr << "quillon-cli: " << error.what() << "\nTry 'quillon-cli --help'.\n";
