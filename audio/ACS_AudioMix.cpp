@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "VolumeScale.h"
+
 namespace {
 
 int16_t load16(const uint8_t* p) {
@@ -10,23 +12,6 @@ int16_t load16(const uint8_t* p) {
 void store16(uint8_t* p, int v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(static_cast<unsigned>(v) >> 8);
-}
-
-// Every 16-bit sample scaled by volume / 255, rounded halves to even.
-std::vector<int16_t> scaleTable(uint8_t volume) {
-    std::vector<int16_t> table(65536);
-    for (int s = -32768; s <= 32767; ++s)
-        table[static_cast<size_t>(s + 32768)] =
-            static_cast<int16_t>(roundHalfEven(s * (volume / 255.0)));
-    return table;
-}
-
-const int16_t* tableFor(uint8_t volume) {
-    // One table per volume, made when first asked for; a mix rarely uses more than two.
-    static std::array<std::vector<int16_t>, 256> tables;
-    static std::array<std::once_flag, 256> made;
-    std::call_once(made[volume], [volume] { tables[volume] = scaleTable(volume); });
-    return tables[volume].data() + 32768;
 }
 
 }  // namespace
@@ -39,8 +24,8 @@ void TAudioMixer::MixBuffers(const uint8_t* a, uint8_t* b, int n, uint8_t volume
             store16(b + 2 * i, (load16(a + 2 * i) + load16(b + 2 * i)) / 2);
         return;
     }
-    const int16_t* scale1 = tableFor(volume1);
-    const int16_t* scale2 = tableFor(volume2);
+    const int16_t* scale1 = volumeScaleTable(volume1);
+    const int16_t* scale2 = volumeScaleTable(volume2);
     for (int i = 0; i < samples; ++i)
         store16(b + 2 * i, (scale1[load16(a + 2 * i)] + scale2[load16(b + 2 * i)]) / 2);
 }

@@ -208,6 +208,8 @@ void TWaveOut::Prepare() {
                    input->InSampleRate());
     m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
     m_file->write(header.data(), header.size());
+    m_headerDataSize = input->Size();
+    m_written = 0;
 }
 
 bool TWaveOut::ProcessChunk(bool abort) {
@@ -218,6 +220,7 @@ bool TWaveOut::ProcessChunk(bool abort) {
     if (n <= 0) return false;
     // A failed write (a full disk) ends the run with the error kept for the caller.
     m_file->write(m_chunk.data(), n);
+    m_written += n;
     return true;
 }
 
@@ -225,15 +228,15 @@ void TWaveOut::Finish() {
     TACSInput* input = Input();
     std::exception_ptr error;
     try {
-        if (input->Size() < 0) {
-            // The size was unknown when the header was written: put in what came.
+        // The header must tell the bytes that are there: the size was unknown, the run was
+        // stopped early, or the source delivered another amount than it announced.
+        if (m_written != m_headerDataSize) {
             uint8_t field[4];
-            put32(field, sizeField(input->Position()));
+            put32(field, sizeField(m_written));
             m_file->seek(40, SEEK_SET);
             m_file->write(field, 4);
-            put32(field, input->Position() > 0xFFFFFFFFLL - 36
-                             ? 0xFFFFFFFFu
-                             : static_cast<uint32_t>(input->Position() + 36));
+            put32(field, m_written > 0xFFFFFFFFLL - 36 ? 0xFFFFFFFFu
+                                                       : static_cast<uint32_t>(m_written + 36));
             m_file->seek(4, SEEK_SET);
             m_file->write(field, 4);
         }

@@ -69,4 +69,6 @@ class TWaveOut : public TACSOutput {
     std::string m_fileName;
     std::unique_ptr<FileStream> m_file;
     std::array<uint8_t, 32768> m_chunk{};
+    int64_t m_headerDataSize = 0;  // the data size the header was written with
+    int64_t m_written = 0;         // data bytes written by this run
 };
