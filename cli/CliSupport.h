@@ -41,4 +41,7 @@ int runToEnd(TACSOutput& sink, const std::string& outputFile);
 
 int convertCommand(const std::vector<std::string>& words);
 int mixCommand(const std::vector<std::string>& words);
+int drivesCommand(const std::vector<std::string>& words);
+int tocCommand(const std::vector<std::string>& words);
+int cddbCommand(const std::vector<std::string>& words);
 int tagCommand(const std::vector<std::string>& words);

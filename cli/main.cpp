@@ -30,6 +30,14 @@ const char* const kUsage =
     "      An empty value clears a field; --track 0 removes the track number.\n"
     "  tag remove FILE\n"
     "      Remove the ID3v2 tag at the start of FILE.\n"
+    "  drives\n"
+    "      List the CD drives, then the disc images (*.cue, *.toc, *.nrg) in ./discs.\n"
+    "  toc [--drive N]\n"
+    "      Show the table of contents of the disc in drive N (default 0): each track's\n"
+    "      number, start frame and length in frames, the lead-out and the CDDB disc ID.\n"
+    "  cddb [--drive N] [--server HOST[:PORT]] [--email ADDR]\n"
+    "      Look the disc up in CDDB (default server gnudb.gnudb.org): disc ID, artist,\n"
+    "      title, category and the title of each track.\n"
     "  --help\n"
     "      Show this text.\n"
     "\n"
@@ -51,6 +59,9 @@ int main(int argc, char** argv) {
     try {
         if (command == "convert") return convertCommand(rest);
         if (command == "mix") return mixCommand(rest);
+        if (command == "drives") return drivesCommand(rest);
+        if (command == "toc") return tocCommand(rest);
+        if (command == "cddb") return cddbCommand(rest);
         if (command == "tag") return tagCommand(rest);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& error) {
