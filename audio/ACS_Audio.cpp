@@ -148,6 +148,7 @@ void TAudioOut::Prepare() {
     m_bits = format.wBitsPerSample;
     m_buffers.releaseReturned();
     m_buffers.clear();
+    if (DeviceCount() == 0) throw EACSException("There is no sound output device");
     // A device that cannot be opened would never return a buffer: fail here instead.
     if (waveOutOpen(&m_device, static_cast<unsigned>(m_baseChannel), &format, callback,
                     reinterpret_cast<uintptr_t>(this),
@@ -238,6 +239,7 @@ void TAudioIn::Init() {
     m_position = 0;
     m_recBytes = int64_t{m_bitsPerSample / 8} * m_recTime * m_channels * m_sampleRate;
     if (m_deviceOpenCount == 0) {
+        if (waveInGetNumDevs() == 0) throw EACSException("There is no recording device");
         const WAVEFORMATEX format = pcmFormat(m_channels, m_bitsPerSample, m_sampleRate);
         if (waveInOpen(&m_device, static_cast<unsigned>(m_baseChannel), &format, callback,
                        reinterpret_cast<uintptr_t>(this),

@@ -15,7 +15,7 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int) {
+extern "C" void interruptHandler(int) {
     g_interrupted = true;
 }
 
@@ -101,7 +101,7 @@ std::string lowerExtension(const std::string& path) {
     return extension;
 }
 
-int runToEnd(TACSOutput& sink, const std::string& outputFile) {
+int runToEnd(TACSOutput& sink, const std::string& outputFile, OnInterrupt onInterrupt) {
     std::mutex lock;
     std::condition_variable doneSignal;
     bool done = false;
@@ -112,7 +112,7 @@ int runToEnd(TACSOutput& sink, const std::string& outputFile) {
     };
     const bool showBar = ::isatty(STDERR_FILENO) != 0;
     g_interrupted = false;
-    auto previous = std::signal(SIGINT, onInterrupt);
+    auto previous = std::signal(SIGINT, interruptHandler);
 
     sink.Run();
     bool stopSent = false;
@@ -135,11 +135,14 @@ int runToEnd(TACSOutput& sink, const std::string& outputFile) {
     const std::string error = sink.lastError();
     if (error.empty() && !g_interrupted) return 0;
     std::error_code ignored;
-    std::filesystem::remove(outputFile, ignored);
+    const bool remove =
+        !outputFile.empty() && (!error.empty() || onInterrupt == OnInterrupt::RemoveOutput);
+    if (remove) std::filesystem::remove(outputFile, ignored);
     if (!error.empty()) {
         std::cerr << "quillon-cli: " << error << "\n";
         return 1;
     }
-    std::cerr << "quillon-cli: cancelled; " << outputFile << " was removed\n";
+    std::cerr << "quillon-cli: stopped" << (remove ? "; " + outputFile + " was removed" : "")
+              << "\n";
     return 130;
 }

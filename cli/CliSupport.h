@@ -35,11 +35,16 @@ class Arguments {
 std::string lowerExtension(const std::string& path);
 
 // Runs the sink until its done report, with a progress bar on stderr when stderr is a
-// terminal; Ctrl+C stops the run. On failure or interruption the incomplete output file
-// is removed. Returns the exit status.
-int runToEnd(TACSOutput& sink, const std::string& outputFile);
+// terminal; Ctrl+C stops the run. On failure, and on interruption unless told to keep it,
+// the incomplete output file is removed (none: an empty name). Returns the exit status.
+enum class OnInterrupt { RemoveOutput, KeepOutput };
+int runToEnd(TACSOutput& sink, const std::string& outputFile,
+             OnInterrupt onInterrupt = OnInterrupt::RemoveOutput);
 
 int convertCommand(const std::vector<std::string>& words);
+int playCommand(const std::vector<std::string>& words);
+int recordCommand(const std::vector<std::string>& words);
+int devicesCommand(const std::vector<std::string>& words);
 int mixCommand(const std::vector<std::string>& words);
 int drivesCommand(const std::vector<std::string>& words);
 int tocCommand(const std::vector<std::string>& words);

@@ -38,6 +38,13 @@ const char* const kUsage =
     "  cddb [--drive N] [--server HOST[:PORT]] [--email ADDR]\n"
     "      Look the disc up in CDDB (default server gnudb.gnudb.org): disc ID, artist,\n"
     "      title, category and the title of each track.\n"
+    "  play FILE [--device N]\n"
+    "      Play an Ogg Vorbis (or WAV) file on sound output device N (default 0).\n"
+    "  record OUT --seconds N [--rate R] [--bits B] [--channels C] [--device N]\n"
+    "      Record N seconds from recording device N into the WAV file OUT (default\n"
+    "      44100 Hz, 16 bits, 2 channels). Ctrl+C ends the recording early and keeps it.\n"
+    "  devices\n"
+    "      List the sound output and recording devices.\n"
     "  --help\n"
     "      Show this text.\n"
     "\n"
@@ -59,6 +66,9 @@ int main(int argc, char** argv) {
     try {
         if (command == "convert") return convertCommand(rest);
         if (command == "mix") return mixCommand(rest);
+        if (command == "play") return playCommand(rest);
+        if (command == "record") return recordCommand(rest);
+        if (command == "devices") return devicesCommand(rest);
         if (command == "drives") return drivesCommand(rest);
         if (command == "toc") return tocCommand(rest);
         if (command == "cddb") return cddbCommand(rest);

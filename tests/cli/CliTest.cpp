@@ -119,4 +119,23 @@ TEST_F(CliTest, MixesAndJoinsWavFiles) {
     EXPECT_NE(result.output.find("differ in format"), std::string::npos) << result.output;
 }
 
+TEST_F(CliTest, SoundCardCommandsCheckTheirWords) {
+    auto result = cli("devices");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Output devices:"), std::string::npos);
+    EXPECT_NE(result.output.find("Input devices:"), std::string::npos);
+
+    result = cli("play " + file("missing.ogg"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("missing.ogg"), std::string::npos) << result.output;
+
+    for (const std::string& arguments :
+         {"record " + file("r.wav"), "record " + file("r.wav") + " --seconds 2 --bits 12",
+          "record " + file("r.wav") + " --seconds 0", std::string("play"),
+          std::string("devices now")}) {
+        result = cli(arguments);
+        EXPECT_EQ(result.status, 2) << arguments << "\n" << result.output;
+    }
+}
+
 }  // namespace
