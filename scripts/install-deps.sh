@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   libogg-dev libvorbis-dev libmp3lame-dev libasound2-dev
   libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   lame vorbis-tools sox
 )
 
