@@ -3,6 +3,7 @@
 
 #include "ACS_Wave.h"
 #include "FuzzFile.h"
+#include "SourceProbe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryStream memory(std::vector<uint8_t>(data, data + size));
@@ -16,20 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!file.ok()) return 0;
     TWaveIn source;
     source.SetFileName(file.path());
-    try {
-        source.InChannels();
-        source.TotalTime();
-        source.Init();
-    } catch (const EACSException&) {
-        return 0;
-    }
-    uint8_t chunk[32768];
-    int64_t total = 0;
-    if (size > 64) source.Jump(data[size - 1] % 120 - 10);
-    while (const int n = source.ReadData(chunk, sizeof chunk))
-        total += n;
     // Never more sound than the file holds.
-    if (total > static_cast<int64_t>(size)) __builtin_trap();
-    source.Flush();
+    if (probeSource(source, data, size, 32768, INT64_MAX) > static_cast<int64_t>(size))
+        __builtin_trap();
     return 0;
 }
