@@ -15,8 +15,11 @@ build: deps
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j $(JOBS)
 
+# The program runs in run/, where a demo disc image stands in for a CD drive.
 run: build
-	./build/cli/quillon-cli --help
+	mkdir -p run/discs
+	ls run/discs/*.cue >/dev/null 2>&1 || ./build/tests/support/quillon-make-demo-disc run/discs
+	cd run && ../build/app/quillon
 
 test: deps test-plain test-asan test-tsan test-fuzz
 
@@ -43,7 +46,7 @@ test-fuzz: deps
 	bash scripts/run-fuzzers.sh build-fuzz/fuzz $(FUZZ_SECONDS)
 
 bench: build
-	./build/bench/quillon-bench
+	./build/bench/quillon-bench && ./build/bench/quillon-rip-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -49,4 +49,5 @@ int mixCommand(const std::vector<std::string>& words);
 int drivesCommand(const std::vector<std::string>& words);
 int tocCommand(const std::vector<std::string>& words);
 int cddbCommand(const std::vector<std::string>& words);
+int ripCommand(const std::vector<std::string>& words);
 int tagCommand(const std::vector<std::string>& words);

@@ -38,6 +38,11 @@ const char* const kUsage =
     "  cddb [--drive N] [--server HOST[:PORT]] [--email ADDR]\n"
     "      Look the disc up in CDDB (default server gnudb.gnudb.org): disc ID, artist,\n"
     "      title, category and the title of each track.\n"
+    "  rip --format wav|mp3|ogg --out DIR [--drive N] [--tracks LIST] [--cddb]\n"
+    "      Rip the tracks of the disc in drive N (default 0) into DIR, with the MP3 and Ogg\n"
+    "      options of ./settings.ini. --tracks picks tracks such as 1,3-5 (default all).\n"
+    "      Files are named Track-NN; with --cddb after the CDDB titles (server and e-mail\n"
+    "      from section CDDB of ./settings.ini). Ctrl+C cancels and removes the unfinished file.\n"
     "  play FILE [--device N]\n"
     "      Play an Ogg Vorbis (or WAV) file on sound output device N (default 0).\n"
     "  record OUT --seconds N [--rate R] [--bits B] [--channels C] [--device N]\n"
@@ -72,6 +77,7 @@ int main(int argc, char** argv) {
         if (command == "drives") return drivesCommand(rest);
         if (command == "toc") return tocCommand(rest);
         if (command == "cddb") return cddbCommand(rest);
+        if (command == "rip") return ripCommand(rest);
         if (command == "tag") return tagCommand(rest);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& error) {

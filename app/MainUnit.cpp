@@ -1,0 +1,402 @@
+#include "MainUnit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QStyle>
+#include <QTreeWidgetItem>
+
+#include "Shell.h"
+#include "ui_MainUnit.h"
+
+using quillon::cdplayer::CdError;
+using quillon::cdplayer::CdMode;
+
+namespace {
+
+constexpr int kFrameCountColumn = 4;  // hidden: the rip job reads it
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Every player operation needs the player and a device that is ready.
+bool ready(bool available, quillon::cdplayer::CdAudioDevice& player) {
+    return available && player.isOpen() && player.mode() != CdMode::notReady;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()) {
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Quillon"));
+    QTreeWidget* list = ui->ListView1;
+    // The number column also holds the check box, so it is wider than the number needs.
+    const int widths[] = {60, 260, 87, 87};
+    for (int column = 0; column < 4; ++column)
+        list->setColumnWidth(column, widths[column]);
+    list->header()->setStretchLastSection(false);
+    for (int column = 1; column < 4; ++column)
+        list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    list->setColumnHidden(kFrameCountColumn, true);
+    const std::pair<QToolButton*, QStyle::StandardPixmap> icons[] = {
+        {ui->playButton, QStyle::SP_MediaPlay},
+        {ui->pauseButton, QStyle::SP_MediaPause},
+        {ui->resumeButton, QStyle::SP_MediaSeekForward},
+        {ui->stopButton, QStyle::SP_MediaStop},
+        {ui->previousButton, QStyle::SP_MediaSkipBackward},
+        {ui->nextButton, QStyle::SP_MediaSkipForward},
+        {ui->ejectButton, QStyle::SP_ArrowUp}};
+    for (const auto& [button, icon] : icons)
+        button->setIcon(style()->standardIcon(icon));
+    ui->spSLMsgOut->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_timer1.setInterval(500);
+    connectControls();
+
+    // The drives first: a player needs one.
+    if (m_disc.enumerateDrives()) {
+        ui->spCDROMlist->clear();
+        for (const std::string& name : m_disc.driveNames())
+            ui->spCDROMlist->addItem(fromStd(name));
+        ui->spCDROMlist->setCurrentIndex(0);
+        openMediaPlayer();
+    }
+
+    m_startDirectory = QDir::currentPath();
+    const QString settingsPath = m_startDirectory + QStringLiteral("/settings.ini");
+    m_settings = std::make_unique<TIniFile>(settingsPath.toStdString());
+    // A settings file that is there but cannot be read as one (a folder, no permission).
+    const QFileInfo settingsInfo(settingsPath);
+    if (settingsInfo.exists() && (!settingsInfo.isFile() || !settingsInfo.isReadable()))
+        m_settingsUsable = false;
+    loadOutputFolder(OutputFormat::Mp3);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::connectControls() {
+    connect(&m_timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(ui->mp3check, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::Mp3); });
+    connect(ui->wavcheck, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::Wav); });
+    connect(ui->oggcheck, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::Ogg); });
+    connect(ui->folderButton, &QToolButton::clicked, this, &TMainForm::chooseOutputFolder);
+    connect(ui->convertButton, &QPushButton::clicked, this, &TMainForm::ripCommand);
+    connect(ui->Rip1, &QAction::triggered, this, &TMainForm::ripCommand);
+    connect(ui->spSkinCheckRadioBox1, &QCheckBox::clicked, this, &TMainForm::checkAllClicked);
+    connect(ui->SelectAll1, &QAction::triggered, this, &TMainForm::selectAll);
+    connect(ui->UnselectAll1, &QAction::triggered, this, &TMainForm::unselectAll);
+    connect(ui->ListView1, &QTreeWidget::itemDoubleClicked, this, &TMainForm::listDoubleClicked);
+    connect(ui->ListView1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+        const int row = ui->ListView1->indexOfTopLevelItem(item);
+        if (row >= 0 && static_cast<size_t>(row) < m_tracks.size())
+            m_tracks.row(static_cast<size_t>(row)).checked = item->checkState(0) == Qt::Checked;
+    });
+
+    const std::pair<QToolButton*, QAction*> player[] = {
+        {ui->playButton, ui->Play1},         {ui->pauseButton, ui->Pause1},
+        {ui->resumeButton, ui->Resume1},     {ui->stopButton, ui->Stop1},
+        {ui->previousButton, ui->Previous1}, {ui->nextButton, ui->Next1},
+        {ui->ejectButton, ui->EjectClose1}};
+    void (TMainForm::*operations[])() = {&TMainForm::playTrack,     &TMainForm::pauseOrResume,
+                                         &TMainForm::resumePlaying, &TMainForm::stopPlaying,
+                                         &TMainForm::previousTrack, &TMainForm::nextTrack,
+                                         &TMainForm::ejectOrClose};
+    for (size_t i = 0; i < std::size(player); ++i) {
+        connect(player[i].first, &QToolButton::clicked, this, operations[i]);
+        connect(player[i].second, &QAction::triggered, this, operations[i]);
+    }
+
+    const std::pair<QPushButton*, QString> toolButtons[] = {
+        {ui->cdInfoButton, "TCdMsgForm"},  {ui->mixerButton, "Tmixer"},
+        {ui->recorderButton, "Trecorder"}, {ui->oggPlayerButton, "Toggplayer"},
+        {ui->wav2mp3Button, "Twav2mp3"},   {ui->wav2oggButton, "Twav2ogg"},
+        {ui->ogg2wavButton, "Togg2wav"},   {ui->ogg2mp3Button, "Togg2mp3"},
+        {ui->id3Button, "Tid3editormain"}};
+    for (const auto& [button, name] : toolButtons)
+        connect(button, &QPushButton::clicked, this, [this, name = name] { openWindow(name); });
+    const std::pair<QAction*, QString> toolItems[] = {
+        {ui->CDInformation1, "TCdMsgForm"}, {ui->WAVMixer1, "Tmixer"},
+        {ui->SoundRecorder1, "Trecorder"},  {ui->OggPlayer1, "Toggplayer"},
+        {ui->WAVtoMP31, "Twav2mp3"},        {ui->WAVtoOgg1, "Twav2ogg"},
+        {ui->OggtoWAV1, "Togg2wav"},        {ui->OggtoMP31, "Togg2mp3"},
+        {ui->ID3Editor1, "Tid3editormain"}, {ui->Options1, "TOptions"},
+        {ui->About1, "TAboutForm"}};
+    for (const auto& [item, name] : toolItems)
+        connect(item, &QAction::triggered, this, [this, name = name] { openWindow(name); });
+    connect(ui->HelpContents1, &QAction::triggered, this, &TMainForm::openHelp);
+    connect(ui->Exit1, &QAction::triggered, this, [this] {
+        close();
+        QApplication::exit(0);
+    });
+}
+
+void TMainForm::registerWindow(const QString& className, QDialog* window) {
+    m_windows.insert(className, window);
+}
+
+void TMainForm::openWindow(const QString& className) {
+    if (QDialog* dialog = m_windows.value(className)) dialog->exec();
+}
+
+// ---- State the other windows use ----------------------------------------------------------
+
+OutputFormat TMainForm::outputFormat() const {
+    return m_format;
+}
+
+QString TMainForm::outputFolder() const {
+    return ui->spSkinEdit1->text();
+}
+
+int TMainForm::currentRow() const {
+    QTreeWidgetItem* item = ui->ListView1->currentItem();
+    return item ? ui->ListView1->indexOfTopLevelItem(item) : -1;
+}
+
+void TMainForm::setStatus(const QString& text) {
+    ui->spSLMsgOut->setText(text);
+}
+
+void TMainForm::showRows() {
+    QTreeWidget* list = ui->ListView1;
+    const QSignalBlocker blocker(list);
+    const int current = currentRow();
+    list->clear();
+    for (const TrackRow& row : m_tracks.rows()) {
+        auto* item = new QTreeWidgetItem(list);
+        item->setText(0, fromStd(row.caption));
+        item->setText(1, fromStd(row.name));
+        item->setText(2, fromStd(row.length));
+        item->setText(3, fromStd(row.size));
+        item->setText(kFrameCountColumn, QString::number(row.frames));
+        for (int column = 1; column < 4; ++column)
+            item->setTextAlignment(column, Qt::AlignCenter);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+    }
+    if (current >= 0 && current < list->topLevelItemCount())
+        list->setCurrentItem(list->topLevelItem(current), 0, QItemSelectionModel::NoUpdate);
+}
+
+// ---- Output format and folder ---------------------------------------------------------------
+
+void TMainForm::formatClicked(OutputFormat format) {
+    if (format == m_format) return;  // the button that was already checked
+    m_format = format;
+    m_tracks.switchFormat(format);
+    showRows();
+    loadOutputFolder(format);
+}
+
+void TMainForm::loadOutputFolder(OutputFormat format) {
+    static const char* const keys[] = {"mp3 folder", "wav folder", "Ogg folder"};
+    static const char* const folders[] = {"/MP3", "/WAV", "/Ogg"};
+    const int index = static_cast<int>(format);
+    const std::string folder =
+        m_settings->ReadString("Folder", keys[index], m_startDirectory.toStdString());
+    if (!folder.empty()) {
+        ui->spSkinEdit1->setText(fromStd(folder));
+        return;
+    }
+    const QString made = m_startDirectory + QLatin1String(folders[index]);
+    QDir().mkpath(made);
+    ui->spSkinEdit1->setText(made);
+}
+
+void TMainForm::chooseOutputFolder() {
+    const QString folder = selectDirectory(this, QStringLiteral("Select a directory"));
+    if (!folder.isEmpty()) ui->spSkinEdit1->setText(folder.left(260));
+}
+
+// ---- Check marks and selection --------------------------------------------------------------
+
+void TMainForm::checkAllClicked() {
+    if (ui->spSkinCheckRadioBox1->isChecked() && !m_tracks.empty())
+        selectAll();
+    else
+        unselectAll();
+}
+
+void TMainForm::selectAll() {
+    if (m_tracks.empty()) return;
+    m_tracks.checkAll();
+    showRows();
+    QTreeWidget* list = ui->ListView1;
+    list->selectAll();
+    list->setFocus();
+    list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+}
+
+void TMainForm::unselectAll() {
+    m_tracks.invertChecks();
+    QTreeWidget* list = ui->ListView1;
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    QTreeWidgetItem* focused = list->currentItem();
+    showRows();
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        item->setSelected(!selected.contains(list->topLevelItem(row)));
+    }
+    // The focus mark moves off the row that had it, onto the first row that had none.
+    const int focusedRow = focused ? list->indexOfTopLevelItem(focused) : -1;
+    if (focusedRow != 0 && list->topLevelItemCount() > 0)
+        list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    list->setFocus();
+}
+
+void TMainForm::listDoubleClicked() {
+    if (!ui->ListView1->selectedItems().isEmpty()) openWindow(QStringLiteral("Trename"));
+}
+
+// ---- Rip command, status polling, help ------------------------------------------------------
+
+void TMainForm::ripCommand() {
+    if (m_playerAvailable) {
+        m_timer1.stop();
+        closeMediaPlayer();
+    }
+    if (m_tracks.anyChecked()) openWindow(QStringLiteral("TRipPropressForm"));
+    if (m_playerAvailable) {
+        m_mediaPlayer.open(m_disc.driveNames().empty() ? std::string() : m_disc.driveNames()[0]);
+        m_timer1.start();
+    }
+}
+
+void TMainForm::Timer1Timer() {
+    const auto position = m_mediaPlayer.position();
+    const int tracks = m_mediaPlayer.trackCount();
+    if (tracks <= 0 || tracks > 1000) {
+        m_tracks.clear();
+        showRows();
+        setStatus(QStringLiteral("Please put a CD into the CDROM"));
+        return;
+    }
+    if (m_mediaPlayer.mode() == CdMode::playing || position.second > 2) {
+        setStatus(QString::asprintf("  Track:%d  Playing Time:  %.2d:%.2d", position.track,
+                                    position.minute, position.second));
+        return;
+    }
+    if (tracks < 100) {
+        setStatus(QString::asprintf("  There are %d tracks in the CD", tracks));
+        if (m_tracks.empty()) {
+            m_timer1.stop();
+            buildTrackList();
+            m_timer1.start();
+        }
+    }
+}
+
+void TMainForm::buildTrackList() {
+    const std::string failure = ::buildTrackList(m_disc, m_tracks, m_format);
+    showRows();
+    if (!failure.empty()) setStatus(fromStd(failure));
+    if (!m_tracks.empty()) {
+        ui->ListView1->setCurrentItem(ui->ListView1->topLevelItem(0));
+        ui->ListView1->setFocus();
+    }
+}
+
+void TMainForm::openHelp() {
+    shellOpen(m_startDirectory + QStringLiteral("/Quillon.chm"));
+}
+
+// ---- The CD player --------------------------------------------------------------------------
+
+void TMainForm::openMediaPlayer() {
+    const CdError error = m_mediaPlayer.open(m_disc.driveNames()[0]);
+    if (error != CdError::none) {
+        QMessageBox::critical(this, QStringLiteral("Quillon"),
+                              QString::fromUtf8(quillon::cdplayer::describe(error)));
+        return;
+    }
+    m_playerAvailable = true;
+    m_timer1.start();
+}
+
+void TMainForm::closeMediaPlayer() {
+    m_mediaPlayer.close();
+}
+
+void TMainForm::playFromRow(int row) {
+    m_mediaPlayer.seekToTrack(row + 1);
+    m_mediaPlayer.play();
+}
+
+void TMainForm::playTrack() {
+    if (!ready(m_playerAvailable, m_mediaPlayer)) return;
+    const QList<QTreeWidgetItem*> selected = ui->ListView1->selectedItems();
+    int row = 0;
+    if (!selected.isEmpty()) {
+        row = ui->ListView1->topLevelItemCount();
+        for (QTreeWidgetItem* item : selected)
+            row = std::min(row, ui->ListView1->indexOfTopLevelItem(item));
+    }
+    playFromRow(row);
+}
+
+void TMainForm::pauseOrResume() {
+    if (!ready(m_playerAvailable, m_mediaPlayer)) return;
+    if (m_mediaPlayer.mode() == CdMode::playing)
+        m_mediaPlayer.pause();
+    else if (m_mediaPlayer.mode() == CdMode::paused)
+        m_mediaPlayer.resume();
+}
+
+void TMainForm::resumePlaying() {
+    if (ready(m_playerAvailable, m_mediaPlayer)) m_mediaPlayer.resume();
+}
+
+void TMainForm::stopPlaying() {
+    if (ready(m_playerAvailable, m_mediaPlayer)) m_mediaPlayer.stop();
+}
+
+void TMainForm::previousTrack() {
+    stepTrack(-1);
+}
+void TMainForm::nextTrack() {
+    stepTrack(1);
+}
+
+void TMainForm::stepTrack(int step) {
+    if (!ready(m_playerAvailable, m_mediaPlayer)) return;
+    QTreeWidget* list = ui->ListView1;
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    const int count = list->topLevelItemCount();
+    if (selected.isEmpty() || count == 0) return;
+    int row = count;
+    for (QTreeWidgetItem* item : selected)
+        row = std::min(row, list->indexOfTopLevelItem(item));
+    list->topLevelItem(row)->setSelected(false);
+    const int next = (count + row + step) % count;  // both ends wrap around
+    list->topLevelItem(next)->setSelected(true);
+    list->setCurrentItem(list->topLevelItem(next), 0, QItemSelectionModel::NoUpdate);
+    playFromRow(next);
+}
+
+void TMainForm::ejectOrClose() {
+    if (!ready(m_playerAvailable, m_mediaPlayer)) return;
+    const int tracks = m_mediaPlayer.trackCount();
+    if (tracks <= 0 || tracks >= 100)
+        m_mediaPlayer.closeDoor();  // no disc, or the tray is open
+    else if (m_mediaPlayer.canEject())
+        m_mediaPlayer.openDoor();
+}
+
+// ---- Closing --------------------------------------------------------------------------------
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    m_disc.close();
+    if (m_playerAvailable) {
+        if (m_mediaPlayer.mode() == CdMode::playing) m_mediaPlayer.stop();
+        closeMediaPlayer();
+    }
+    m_timer1.stop();
+    event->accept();
+}

@@ -1,0 +1,96 @@
+// The main window: the tracks of the disc, the output format and folder, the rip command,
+// the CD player, the status line, and the doors to every other window.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <QTimer>
+#include <memory>
+
+#include "CdAudioDevice.h"
+#include "DiscSession.h"
+#include "IniFile.h"
+#include "TrackList.h"
+
+class QDialog;
+class QTreeWidgetItem;
+namespace Ui {
+class TMainForm;
+}
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Windows opened from here, by the design's class name ("TOptions", "Tmixer", ...). The
+    // start-up sequence registers each as it creates it; buttons of windows that are not
+    // there do nothing.
+    void registerWindow(const QString& className, QDialog* window);
+    QDialog* window(const QString& className) const { return m_windows.value(className); }
+
+    // What the other windows use.
+    TIniFile& settings() { return *m_settings; }
+    const QString& startDirectory() const { return m_startDirectory; }
+    DiscSession& disc() { return m_disc; }
+    TrackList& tracks() { return m_tracks; }
+    OutputFormat outputFormat() const;
+    QString outputFolder() const;
+    // The list's current row, -1 without one.
+    int currentRow() const;
+    // Shows the rows of tracks() again after another window changed them.
+    void showRows();
+    void setStatus(const QString& text);
+    bool playerAvailable() const { return m_playerAvailable; }
+    quillon::cdplayer::CdAudioDevice& mediaPlayer() { return m_mediaPlayer; }
+    QTimer& timer() { return m_timer1; }
+
+    // The actions, also reachable from the menu and tests.
+    void ripCommand();
+    void selectAll();
+    void unselectAll();
+    void playTrack();
+    void pauseOrResume();
+    void resumePlaying();
+    void stopPlaying();
+    void previousTrack();
+    void nextTrack();
+    void ejectOrClose();
+    void Timer1Timer();
+
+    // Fails with "Settings.ini not exist!  " when the settings file cannot be used; the
+    // start-up sequence then shows the message and ends the process.
+    bool settingsUsable() const { return m_settingsUsable; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void connectControls();
+    void formatClicked(OutputFormat format);
+    void loadOutputFolder(OutputFormat format);
+    void chooseOutputFolder();
+    void checkAllClicked();
+    void openWindow(const QString& className);
+    void playFromRow(int row);
+    void stepTrack(int step);
+    void listDoubleClicked();
+    void buildTrackList();
+    void openMediaPlayer();
+    void closeMediaPlayer();
+    void openHelp();
+
+    std::unique_ptr<Ui::TMainForm> ui;
+    QMap<QString, QDialog*> m_windows;
+    QString m_startDirectory;
+    std::unique_ptr<TIniFile> m_settings;
+    bool m_settingsUsable = true;
+    DiscSession m_disc;
+    TrackList m_tracks;
+    OutputFormat m_format = OutputFormat::Mp3;
+    bool m_playerAvailable = false;
+    quillon::cdplayer::CdAudioDevice m_mediaPlayer;
+    QTimer m_timer1;
+};

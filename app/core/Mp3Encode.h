@@ -1,0 +1,27 @@
+// Encodes a ripped CD-audio WAV file into an MP3 file through the encoder interface of
+// bladedll.h, in the chunks the encoder asks for.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "RipSettings.h"
+
+struct Mp3EncodeResult {
+    enum class Outcome {
+        Done,
+        Cancelled,   // the stream was ended early; the output holds what was encoded
+        OpenFailed,  // a file could not be opened or created; nothing was encoded
+        InitFailed,  // the encoder refused the configuration; both files stay
+        Failed,      // reading, encoding or writing failed; both files stay
+    };
+    Outcome outcome = Outcome::Done;
+    std::string message;
+    bool outputCreated = false;  // whether the output file was created (and so replaced)
+};
+
+// `cancelled` is asked before each chunk; after each chunk, `afterChunk(gauge)` lets the window
+// process its events and moves the gauge from 40 towards 100.
+Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path,
+                          const RipSettings& settings, const std::function<bool()>& cancelled,
+                          const std::function<void(int gauge)>& afterChunk);

@@ -1,0 +1,140 @@
+// The rip job: copies the checked rows of the track list from the CD into WAV, MP3 or Ogg
+// Vorbis files in the output folder.
+//
+// The job runs on its owner's thread (the rip window's UI thread, or quillon-cli's main
+// thread). WAV and MP3 are done inside start(), which calls RipObserver::processEvents() after
+// every CD read and every encoded chunk so that the window stays live and its Cancel button
+// can call buttonClicked() from within. Ogg tracks are ripped inside start() and then
+// converted by the Ogg sink's worker thread; its progress and completion reports are handed to
+// the owner's thread through the `post` function the owner supplies, and the job goes on with
+// the next track from there. Nothing of the job runs on the worker.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ACS_Vorbis.h"
+#include "ACS_Wave.h"
+#include "AKRip32.h"
+#include "IniFile.h"
+#include "RipSettings.h"
+#include "TrackList.h"
+
+enum class RipButton { Cancel, Close };
+
+// What the rip window (or quillon-cli) does for the job. Every call comes on the owner's
+// thread.
+class RipObserver {
+  public:
+    virtual ~RipObserver() = default;
+    virtual void captionChanged(const std::string& caption) = 0;
+    virtual void gaugeChanged(int value) = 0;
+    virtual void buttonChanged(RipButton button) = 0;
+    // The job cleared the row's check mark in the track list.
+    virtual void rowUnchecked(std::size_t row) = 0;
+    // A message box with an error icon and an OK button.
+    virtual void showError(const std::string& text) = 0;
+    // "Cancel or not?", a Yes/No question titled "Quillon"; true for Yes.
+    virtual bool confirmCancel() = 0;
+    // The job closes the rip window itself.
+    virtual void closeWindow() = 0;
+    // Open the folder with the desktop's file manager, ignoring any failure.
+    virtual void openFolder(const std::string& folder) = 0;
+    // The settings cannot be used: message box kSettingsFailure titled "Error", then the
+    // process ends.
+    virtual void settingsFailed() = 0;
+    // Handle the window's pending events.
+    virtual void processEvents() = 0;
+};
+
+// What the main window hands the job when the rip window is shown.
+struct RipRequest {
+    TrackList* tracks = nullptr;  // rows are read, and unchecked after an Ogg conversion
+    CdHandle handle = 0;
+    const CdToc* toc = nullptr;  // row k rips the track at table position k
+    OutputFormat format = OutputFormat::Mp3;
+    std::string outputFolder;
+    const TIniFile* settings = nullptr;  // read at each start
+};
+
+enum class RipOutcome {
+    None,            // not started, or still working
+    Finished,        // every checked row was done
+    Cancelled,       // the user cancelled
+    Failed,          // an error was shown
+    SettingsFailed,  // settingsFailed() was called; nothing was done
+};
+
+// Texts of the window caption.
+inline constexpr const char* kRipIdleCaption = "Quillon";
+inline constexpr const char* kRipFinishedCaption = "Finished!";
+// "Processing:" + caption + " (" + name + ")".
+std::string processingCaption(const TrackRow& row);
+
+class RipJob {
+  public:
+    using Post = std::function<void(std::function<void()>)>;
+
+    // `post` runs a function on the owner's thread later, in the order posted; it is called
+    // from the Ogg sink's worker thread.
+    RipJob(RipObserver& observer, Post post);
+    // Abandons an Ogg conversion under way.
+    ~RipJob();
+    RipJob(const RipJob&) = delete;
+    RipJob& operator=(const RipJob&) = delete;
+
+    // The activation of the rip window: clears the cancel flag, reads the settings, sets the
+    // caption "Quillon" and runs the pass of the request's format. Ignored while working.
+    void start(const RipRequest& request);
+    // The Cancel/Close button: asks whether to cancel while work is under way; closes the
+    // window (and opens the output folder when the settings say so) once it reads "Close".
+    void buttonClicked();
+
+    // From start() until the job is over (for Ogg, until the last conversion is handled).
+    bool working() const { return m_working; }
+    RipOutcome outcome() const { return m_outcome; }
+    RipButton button() const { return m_button; }
+    const std::string& caption() const { return m_caption; }
+    int gauge() const { return m_gauge; }
+
+  private:
+    void wavPass();
+    void mp3Pass();
+    void oggPass();
+    void vorbisProgress(int progress);
+    void vorbisDone();
+
+    // Rips row `index` to path; false when the job ended with an error.
+    bool ripRow(std::size_t index, const std::string& path, int gaugeSpan);
+    void fail(const std::string& message);
+    void finish();
+    void end(RipOutcome outcome);
+    void setCaption(const std::string& caption);
+    void setGauge(int value);
+    void setButton(RipButton button);
+    void afterStep(int gauge);
+
+    RipObserver& m_observer;
+    Post m_post;
+    std::shared_ptr<char> m_alive = std::make_shared<char>();  // posted work checks it
+
+    RipRequest m_request;
+    RipSettings m_settings;
+    bool m_cancel = false;
+    bool m_working = false;
+    RipOutcome m_outcome = RipOutcome::None;
+    RipButton m_button = RipButton::Cancel;
+    std::string m_caption = kRipIdleCaption;
+    int m_gauge = 0;
+
+    // The conversion under way in the Ogg sink.
+    std::optional<std::size_t> m_convertingRow;
+    std::string m_convertingTemp;
+    std::string m_convertingOutput;
+
+    TWaveIn m_waveIn;        // WaveIn1; declared before the sink, which reads from it
+    TVorbisOut m_vorbisOut;  // VorbisOut1
+};

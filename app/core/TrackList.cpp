@@ -1,0 +1,93 @@
+#include "TrackList.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "RipUtility.h"
+
+std::string_view formatExtension(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Mp3:
+            return ".mp3";
+        case OutputFormat::Wav:
+            return ".wav";
+        case OutputFormat::Ogg:
+            break;
+    }
+    return ".ogg";
+}
+
+std::string_view formatSwitchSuffix(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Mp3:
+            return "mp3";
+        case OutputFormat::Wav:
+            return "wav";
+        case OutputFormat::Ogg:
+            break;
+    }
+    return "Ogg";
+}
+
+std::string lengthText(std::int64_t frames) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2lld:%.2lld,%.2lld", static_cast<long long>(frames / 4500),
+                  static_cast<long long>((frames / 75) % 60), static_cast<long long>(frames % 75));
+    return text;
+}
+
+std::string sizeText(std::int64_t frames) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%8.2f M",
+                  static_cast<double>(frames) * kCdFrameBytes / 1024 / 1024);
+    return text;
+}
+
+bool TrackList::anyChecked() const {
+    return std::any_of(m_rows.begin(), m_rows.end(), [](const TrackRow& r) { return r.checked; });
+}
+
+void TrackList::buildFromToc(const CdToc& toc, OutputFormat format) {
+    m_rows.clear();
+    const int tracks = tocTrackCount(toc);
+    for (int position = 0; position < tracks; ++position) {
+        const int number = toc.firstTrack + position;
+        const std::int64_t frames =
+            std::int64_t{tocAddress(toc, position + 1)} - std::int64_t{tocAddress(toc, position)};
+        char caption[16];
+        std::snprintf(caption, sizeof caption, "%.2d", number);
+        TrackRow row;
+        row.caption = caption;
+        row.name = "Track-" + row.caption + std::string(formatExtension(format));
+        row.length = lengthText(frames);
+        row.size = sizeText(frames);
+        row.frames = static_cast<std::int32_t>(frames);
+        row.checked = true;
+        m_rows.push_back(std::move(row));
+    }
+}
+
+void TrackList::switchFormat(OutputFormat format) {
+    for (TrackRow& row : m_rows) {
+        row.name.resize(row.name.size() - std::min<std::size_t>(row.name.size(), 3));
+        row.name += formatSwitchSuffix(format);
+    }
+}
+
+void TrackList::checkAll() {
+    for (TrackRow& row : m_rows)
+        row.checked = true;
+}
+
+void TrackList::invertChecks() {
+    for (TrackRow& row : m_rows)
+        row.checked = !row.checked;
+}
+
+std::string TrackList::renameEditText(std::string_view name) {
+    return std::string(name.substr(0, name.size() - std::min<std::size_t>(name.size(), 4)));
+}
+
+void TrackList::rename(std::size_t index, std::string_view editText, OutputFormat format) {
+    row(index).name = std::string(editText) + std::string(formatExtension(format));
+}

@@ -1,0 +1,62 @@
+// The main window's track list as data: one row per audio track with its caption, output file
+// name, length, size, frame count and check mark. The window shows the rows; the rename and
+// CD information windows and the rip job change them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "AKRip32.h"
+
+enum class OutputFormat { Mp3, Wav, Ogg };
+
+// ".mp3", ".wav" or ".ogg": the extension a built, looked-up or renamed row gets.
+std::string_view formatExtension(OutputFormat format);
+// "mp3", "wav" or "Ogg": what a format switch puts in place of a name's last three characters.
+std::string_view formatSwitchSuffix(OutputFormat format);
+
+// "%.2d:%.2d,%.2d": minutes, seconds and frames (1/75 s) of a length in frames.
+std::string lengthText(std::int64_t frames);
+// "%8.2f M": the raw audio size in MiB.
+std::string sizeText(std::int64_t frames);
+
+struct TrackRow {
+    std::string caption;  // the track number, two digits
+    std::string name;     // output file name with its extension
+    std::string length;
+    std::string size;
+    std::int32_t frames = 0;  // the hidden frame count the rip job reads
+    bool checked = true;
+};
+
+class TrackList {
+  public:
+    const std::vector<TrackRow>& rows() const { return m_rows; }
+    std::size_t size() const { return m_rows.size(); }
+    bool empty() const { return m_rows.empty(); }
+    TrackRow& row(std::size_t index) { return m_rows.at(index); }
+    const TrackRow& row(std::size_t index) const { return m_rows.at(index); }
+    bool anyChecked() const;
+
+    void clear() { m_rows.clear(); }
+    // One checked row per track of the table of contents, named "Track-NN" plus the format's
+    // extension. Row k describes the track at table position k, whatever its number.
+    void buildFromToc(const CdToc& toc, OutputFormat format);
+    // Every name loses its last three characters and gets the format's switch suffix.
+    void switchFormat(OutputFormat format);
+
+    // Select All sets every check mark; Unselect All inverts them.
+    void checkAll();
+    void invertChecks();
+
+    // The rename window: the edit shows the name without its last four characters, and "OK"
+    // stores the edit text with the format's extension. The text is not checked; file names
+    // are made safe where files are written.
+    static std::string renameEditText(std::string_view name);
+    void rename(std::size_t index, std::string_view editText, OutputFormat format);
+
+  private:
+    std::vector<TrackRow> m_rows;
+};

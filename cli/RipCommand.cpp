@@ -1,0 +1,232 @@
+// quillon-cli rip: the rip job of the main window, from the command line. It reads
+// "settings.ini" of the working directory as the program does and drives the same job code.
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <set>
+#include <stdexcept>
+
+#include "CddbLookup.h"
+#include "CliSupport.h"
+#include "DiscSession.h"
+#include "EventQueue.h"
+#include "IniFile.h"
+#include "RipSettings.h"
+#include "RipUnit.h"
+#include "TrackList.h"
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void ripInterruptHandler(int) {
+    g_interrupted = true;
+}
+
+// Text from a server is printed as it is, except for control characters.
+std::string printable(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return text;
+}
+
+OutputFormat parseFormat(const std::optional<std::string>& text) {
+    if (!text) throw UsageError("rip needs --format wav, mp3 or ogg");
+    if (*text == "wav") return OutputFormat::Wav;
+    if (*text == "mp3") return OutputFormat::Mp3;
+    if (*text == "ogg") return OutputFormat::Ogg;
+    throw UsageError("--format takes wav, mp3 or ogg");
+}
+
+int parseTrackNumber(const std::string& text) {
+    const bool digits =
+        !text.empty() && text.size() <= 3 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) throw UsageError("--tracks takes track numbers and ranges such as 1,3-5");
+    return std::stoi(text);
+}
+
+// "1,3-5" as a set of track numbers.
+std::set<int> parseTrackList(const std::string& text) {
+    std::set<int> tracks;
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        const std::string item = text.substr(at, comma - at);
+        const size_t dash = item.find('-');
+        const int first = parseTrackNumber(item.substr(0, dash));
+        const int last =
+            dash == std::string::npos ? first : parseTrackNumber(item.substr(dash + 1));
+        if (last < first) throw UsageError("--tracks: " + item + " is not a rising range");
+        for (int track = first; track <= last; ++track)
+            tracks.insert(track);
+        at = comma + 1;
+    }
+    return tracks;
+}
+
+// Checks exactly the rows of the listed tracks.
+void checkTracks(TrackList& list, const std::set<int>& tracks) {
+    std::set<int> onDisc;
+    for (size_t index = 0; index < list.size(); ++index) {
+        TrackRow& row = list.row(index);
+        const int number = std::stoi(row.caption);
+        onDisc.insert(number);
+        row.checked = tracks.count(number) != 0;
+    }
+    for (const int track : tracks)
+        if (onDisc.count(track) == 0)
+            throw UsageError("--tracks: the disc has no track " + std::to_string(track));
+}
+
+class CliRipObserver : public RipObserver {
+  public:
+    void setJob(RipJob* job) { m_job = job; }
+
+    void captionChanged(const std::string& caption) override {
+        if (caption == kRipIdleCaption) return;
+        endBar();
+        std::cerr << printable(caption) << "\n";
+    }
+    void gaugeChanged(int value) override {
+        if (!m_showBar) return;
+        constexpr int width = 40;
+        std::string bar(static_cast<size_t>(std::clamp(value, 0, 100) * width / 100), '#');
+        bar.resize(width, '.');
+        std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), std::clamp(value, 0, 100));
+        std::fflush(stderr);
+        m_barShown = true;
+    }
+    void buttonChanged(RipButton) override {}
+    void rowUnchecked(std::size_t) override {}
+    void showError(const std::string& text) override {
+        endBar();
+        std::cerr << "quillon-cli: " << printable(text) << "\n";
+    }
+    bool confirmCancel() override { return true; }
+    void closeWindow() override {}
+    void openFolder(const std::string&) override {}
+    void settingsFailed() override {
+        endBar();
+        std::cerr << "quillon-cli: " << kSettingsFailure << "\n";
+    }
+    void processEvents() override { cancelOnInterrupt(); }
+
+    // Ctrl+C is the Cancel button, answered with Yes.
+    void cancelOnInterrupt() {
+        if (g_interrupted && !m_cancelSent && m_job && m_job->button() == RipButton::Cancel) {
+            m_cancelSent = true;
+            m_job->buttonClicked();
+        }
+    }
+    void endBar() {
+        if (m_barShown) std::fputc('\n', stderr);
+        m_barShown = false;
+    }
+
+  private:
+    RipJob* m_job = nullptr;
+    bool m_showBar = ::isatty(STDERR_FILENO) != 0;
+    bool m_barShown = false;
+    bool m_cancelSent = false;
+};
+
+void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool cddb,
+                   const TIniFile& settings) {
+    if (!cddb) {
+        const std::string status = buildTrackList(disc, list, format);
+        if (!status.empty()) throw std::runtime_error(status);
+        return;
+    }
+    std::string lastStatus;
+    const CddbLookupResult result =
+        cddbLookup(disc, list, format, readCddbSettings(settings),
+                   [&](const std::string& status) { lastStatus = status; });
+    using Outcome = CddbLookupResult::Outcome;
+    switch (result.outcome) {
+        case Outcome::NoHandle:
+        case Outcome::NoToc:
+            throw std::runtime_error(lastStatus);
+        case Outcome::NoServerList:
+        case Outcome::NoMatch:
+        case Outcome::NoEntry:
+            std::cerr << "quillon-cli: " << (result.message.empty() ? lastStatus : result.message)
+                      << " The files keep their Track-NN names.\n";
+            return;
+        case Outcome::Named:
+            std::cerr << "Disc ID   " << printable(result.info->id) << "\n"
+                      << "Artist    " << printable(result.info->artist) << "\n"
+                      << "Title     " << printable(result.info->title) << "\n"
+                      << "Category  " << printable(result.info->type) << "\n";
+            return;
+    }
+}
+
+}  // namespace
+
+int ripCommand(const std::vector<std::string>& words) {
+    const Arguments arguments(words, {"--format", "--out", "--drive", "--tracks"}, {"--cddb"});
+    if (!arguments.positional().empty())
+        throw UsageError("unexpected argument " + arguments.positional().front());
+    const OutputFormat format = parseFormat(arguments.value("--format"));
+    const auto folder = arguments.value("--out");
+    if (!folder || folder->empty()) throw UsageError("rip needs --out DIR");
+    const int drive = arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
+    std::optional<std::set<int>> tracks;
+    if (const auto list = arguments.value("--tracks")) tracks = parseTrackList(*list);
+
+    const TIniFile settings("settings.ini");
+    DiscSession disc;
+    if (!disc.enumerateDrives()) throw std::runtime_error("no CD drive or disc image found");
+    if (!disc.selectDrive(drive))
+        throw UsageError("--drive " + std::to_string(drive) + ": there are only " +
+                         std::to_string(disc.driveNames().size()) + " drives");
+    TrackList list;
+    fillTrackList(disc, list, format, arguments.has("--cddb"), settings);
+    if (tracks) checkTracks(list, *tracks);
+    if (!list.anyChecked()) throw std::runtime_error("no track to rip");
+
+    std::error_code error;
+    std::filesystem::create_directories(*folder, error);
+    if (!std::filesystem::is_directory(*folder))
+        throw std::runtime_error("cannot create the folder " + *folder);
+
+    EventQueue events;
+    CliRipObserver observer;
+    RipJob job(observer, events.poster());
+    observer.setJob(&job);
+    g_interrupted = false;
+    auto previous = std::signal(SIGINT, ripInterruptHandler);
+    RipRequest request;
+    request.tracks = &list;
+    request.handle = disc.handle();
+    request.toc = &disc.toc();
+    request.format = format;
+    request.outputFolder = *folder;
+    request.settings = &settings;
+    job.start(request);
+    while (job.working()) {
+        events.runPending(std::chrono::milliseconds(100));
+        observer.cancelOnInterrupt();
+    }
+    std::signal(SIGINT, previous);
+    observer.endBar();
+
+    switch (job.outcome()) {
+        case RipOutcome::Finished:
+            return 0;
+        case RipOutcome::Cancelled:
+            std::cerr << "quillon-cli: cancelled; the unfinished file was removed\n";
+            return 130;
+        case RipOutcome::None:
+        case RipOutcome::Failed:
+        case RipOutcome::SettingsFailed:
+            break;
+    }
+    return 1;
+}

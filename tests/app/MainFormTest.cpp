@@ -1,0 +1,244 @@
+// The main window on a disc image and in-memory sound devices, driven as a user drives it.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "DiscImages.h"
+#include "DriveList.h"
+#include "ErrorReport.h"
+#include "MainUnit.h"
+#include "MemoryWaveDevices.h"
+#include "QtTestMain.h"
+#include "TestFiles.h"
+
+namespace {
+
+using quillon::cdplayer::CdMode;
+
+// Waits for what the player's thread brings about; false after ten seconds.
+template <typename Condition>
+bool eventually(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QTest::qWait(1);
+    }
+    return true;
+}
+
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_previous = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir.path());
+        std::filesystem::create_directory("discs");
+        quillon::cdrom::setDiscFolder({});
+        auto service = std::make_unique<MemoryWaveService>(
+            std::vector<MemoryWaveService::Device>{{"Speakers"}},
+            std::vector<MemoryWaveService::Device>{});
+        sound = service.get();
+        sound->holdOutput(true);  // playback stays where it is until a test lets it go on
+        installWaveService(std::move(service));
+    }
+    void TearDown() override {
+        form.reset();
+        installWaveService(std::make_unique<MemoryWaveService>(
+            std::vector<MemoryWaveService::Device>{}, std::vector<MemoryWaveService::Device>{}));
+        std::filesystem::current_path(m_previous);
+    }
+
+    void insertDisc(const std::vector<int>& tracks) {
+        writeCueImage(m_dir.path() / "discs", "demo", tracks);
+    }
+    TMainForm& open() {
+        form = std::make_unique<TMainForm>();
+        form->show();
+        return *form;
+    }
+    template <typename T>
+    T* control(const char* name) {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QTreeWidget* list() { return control<QTreeWidget>("ListView1"); }
+    QString status() { return control<QLabel>("spSLMsgOut")->text(); }
+    QStringList names() {
+        QStringList result;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            result << list()->topLevelItem(i)->text(1);
+        return result;
+    }
+    QList<bool> checks() {
+        QList<bool> result;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            result << (list()->topLevelItem(i)->checkState(0) == Qt::Checked);
+        return result;
+    }
+
+    TempDir m_dir;
+    std::filesystem::path m_previous;
+    MemoryWaveService* sound = nullptr;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, WithoutADiscTheStatusAsksForOne) {
+    TMainForm& main = open();
+    EXPECT_FALSE(main.playerAvailable());
+    EXPECT_FALSE(main.timer().isActive());
+    main.Timer1Timer();
+    EXPECT_EQ(status(), "Please put a CD into the CDROM");
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    EXPECT_EQ(main.outputFolder(), QString::fromStdString(m_dir.path().string()))
+        << "no settings: the start folder";
+}
+
+TEST_F(MainFormTest, ADiscFillsTheListOnTheNextTick) {
+    insertDisc({75, 150, 74, 4500, 75, 75, 75, 75, 75, 75, 75, 22});
+    TMainForm& main = open();
+    EXPECT_TRUE(main.playerAvailable());
+    EXPECT_TRUE(main.timer().isActive());
+    EXPECT_EQ(main.timer().interval(), 500);
+    main.Timer1Timer();
+    EXPECT_EQ(status(), "  There are 12 tracks in the CD");
+    ASSERT_EQ(list()->topLevelItemCount(), 12);
+    EXPECT_EQ(names().front(), "Track-01.mp3");
+    EXPECT_EQ(names().back(), "Track-12.mp3");
+    QTreeWidgetItem* third = list()->topLevelItem(2);
+    EXPECT_EQ(third->text(0), "03");
+    EXPECT_EQ(third->text(2), "00:00,74");
+    EXPECT_EQ(third->text(4), "74");
+    EXPECT_EQ(list()->topLevelItem(3)->text(2), "01:00,00");
+    EXPECT_EQ(list()->currentItem(), list()->topLevelItem(0));
+    EXPECT_EQ(checks(), QList<bool>(12, true));
+}
+
+TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
+    insertDisc({75, 75});
+    writeBytes("settings.ini", {'[', 'F', 'o', 'l', 'd', 'e', 'r', ']',  '\n', 'w', 'a', 'v', ' ',
+                                'f', 'o', 'l', 'd', 'e', 'r', '=', '\n', 'O',  'g', 'g', ' ', 'f',
+                                'o', 'l', 'd', 'e', 'r', '=', '/', 'o',  'g',  'g', 's', '\n'});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
+    EXPECT_EQ(names(), (QStringList{"Track-01.wav", "Track-02.wav"}));
+    const QString start = QString::fromStdString(m_dir.path().string());
+    EXPECT_EQ(main.outputFolder(), start + "/WAV") << "an empty key: a folder of its own";
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir.path() / "WAV"));
+    QTest::mouseClick(control<QRadioButton>("oggcheck"), Qt::LeftButton);
+    EXPECT_EQ(names(), (QStringList{"Track-01.Ogg", "Track-02.Ogg"}));
+    EXPECT_EQ(main.outputFolder(), "/oggs");
+    QTest::mouseClick(control<QRadioButton>("mp3check"), Qt::LeftButton);
+    EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
+    EXPECT_EQ(main.outputFolder(), start) << "a missing key: the start folder";
+    EXPECT_EQ(main.tracks().row(0).name, "Track-01.mp3");
+}
+
+TEST_F(MainFormTest, CheckAllSelectsAndInverts) {
+    insertDisc({75, 75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    // The user unchecks the second row by hand.
+    QTreeWidgetItem* second = list()->topLevelItem(1);
+    second->setCheckState(0, Qt::Unchecked);
+    EXPECT_FALSE(main.tracks().row(1).checked);
+    auto* checkAll = control<QCheckBox>("spSkinCheckRadioBox1");
+    QTest::mouseClick(checkAll, Qt::LeftButton);  // now unchecked: invert
+    EXPECT_EQ(checks(), (QList<bool>{false, true, false}));
+    EXPECT_FALSE(main.tracks().anyChecked() && main.tracks().row(0).checked);
+    QTest::mouseClick(checkAll, Qt::LeftButton);  // checked again: select all
+    EXPECT_EQ(checks(), (QList<bool>{true, true, true}));
+    EXPECT_EQ(list()->selectedItems().size(), 3);
+}
+
+TEST_F(MainFormTest, PlayerFollowsTheRows) {
+    insertDisc({75, 75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    list()->clearSelection();
+    main.playTrack();  // no row selected: track 1
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
+    EXPECT_EQ(main.mediaPlayer().position().track, 1);
+    main.Timer1Timer();
+    EXPECT_TRUE(status().startsWith("  Track:1  Playing Time:  00:0")) << status().toStdString();
+
+    main.pauseOrResume();
+    EXPECT_EQ(main.mediaPlayer().mode(), CdMode::paused);
+    main.pauseOrResume();
+    EXPECT_EQ(main.mediaPlayer().mode(), CdMode::playing);
+
+    list()->topLevelItem(2)->setSelected(true);
+    main.nextTrack();  // the last row wraps to the first
+    EXPECT_TRUE(list()->topLevelItem(0)->isSelected());
+    EXPECT_FALSE(list()->topLevelItem(2)->isSelected());
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 1; }));
+    main.previousTrack();  // the first wraps to the last
+    EXPECT_TRUE(list()->topLevelItem(2)->isSelected());
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 3; }));
+
+    main.stopPlaying();
+    sound->holdOutput(false);
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::stopped; }));
+    main.ejectOrClose();
+    EXPECT_EQ(main.mediaPlayer().mode(), CdMode::open);
+    main.Timer1Timer();
+    EXPECT_EQ(status(), "Please put a CD into the CDROM");
+    main.ejectOrClose();
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
+}
+
+TEST_F(MainFormTest, RipCommandNeedsACheckedRowAndGivesTheDriveBack) {
+    insertDisc({75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    int shown = 0;
+    QDialog rip;
+    QObject::connect(&rip, &QDialog::finished, [&] {});
+    main.registerWindow("TRipPropressForm", &rip);
+    QTimer::singleShot(0, [&] {
+        ++shown;
+        EXPECT_FALSE(main.mediaPlayer().isOpen()) << "the drive is free while ripping";
+        EXPECT_FALSE(main.timer().isActive());
+        rip.reject();
+    });
+    main.ripCommand();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(main.mediaPlayer().isOpen());
+    EXPECT_TRUE(main.timer().isActive());
+
+    main.unselectAll();  // nothing checked now
+    main.ripCommand();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(main.mediaPlayer().isOpen());
+}
+
+// Not a check: leaves a picture of the window beside the test program for a person to look at.
+TEST_F(MainFormTest, RendersAPictureOfItself) {
+    insertDisc({75 * 31, 75 * 22, 75 * 40});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    const QString folder = QCoreApplication::applicationDirPath() + "/screens";
+    QDir().mkpath(folder);
+    EXPECT_TRUE(main.grab().save(folder + "/TMainForm.png"));
+}
+
+TEST(ErrorReportTest, AddsAFullStopOnlyAfterOtherCharacters) {
+    EXPECT_EQ(errorReportText("Component is buisy"), "Component is buisy.");
+    EXPECT_EQ(errorReportText("File name is not assigned."), "File name is not assigned.");
+    EXPECT_EQ(errorReportText("Disk full!"), "Disk full!");
+    EXPECT_EQ(errorReportText("Ends in a blank "), "Ends in a blank ");
+    EXPECT_EQ(errorReportText("Error 42"), "Error 42.");
+}
+
+}  // namespace
+
+QUILLON_QT_TEST_MAIN

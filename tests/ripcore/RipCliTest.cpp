@@ -1,0 +1,112 @@
+// quillon-cli rip, run in a folder with a disc image and a settings file as a user runs it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "CddbTestServer.h"
+#include "DiscId.h"
+#include "DiscImages.h"
+#include "RipSupport.h"
+#include "RunCommand.h"
+#include "TestFiles.h"
+
+namespace {
+
+class RipCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directory(m_temp.path() / "discs");
+        m_image = writeCueImage(m_temp.path() / "discs", "disc", {60, 100, 30});
+    }
+    CommandResult cli(const std::string& arguments) {
+        return runCommand("cd " + shellQuote(m_temp.path().string()) + " && " +
+                          shellQuote(QUILLON_CLI) + " " + arguments);
+    }
+    // The image's drive: the machine's own drives come first.
+    std::string drive() {
+        const std::string list = cli("drives").output;
+        const size_t at = list.find("  disc.cue");
+        const size_t start = at == std::string::npos ? 0 : list.rfind('\n', at);
+        return at == std::string::npos
+                   ? "9"
+                   : list.substr(start == std::string::npos ? 0 : start + 1,
+                                 at - (start == std::string::npos ? 0 : start + 1));
+    }
+    void writeSettings(const std::string& text) {
+        std::ofstream(m_temp.path() / "settings.ini") << text;
+    }
+    std::vector<std::uint8_t> trackAudio(int index) const {
+        const auto first = std::size_t(m_image.trackStarts[std::size_t(index)]) * 2352;
+        const auto last = (std::size_t(index) + 1 < m_image.trackStarts.size()
+                               ? std::size_t(m_image.trackStarts[std::size_t(index) + 1])
+                               : std::size_t(m_image.leadOut)) *
+                          2352;
+        return {m_image.audio.begin() + std::ptrdiff_t(first),
+                m_image.audio.begin() + std::ptrdiff_t(last)};
+    }
+    std::vector<std::string> files(const std::string& folder) const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_temp.path() / folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir m_temp;
+    DiscImage m_image;
+};
+
+TEST_F(RipCliTest, RipsTheChosenTracksIntoTheFolder) {
+    auto result = cli("rip --format wav --out wav --tracks 1,3 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Processing:03 (Track-03.wav)"), std::string::npos);
+    EXPECT_NE(result.output.find("Finished!"), std::string::npos);
+    EXPECT_EQ(files("wav"), (std::vector<std::string>{"Track-01.wav", "Track-03.wav"}));
+    EXPECT_TRUE(readBytes((m_temp.path() / "wav" / "Track-03.wav").string()) ==
+                canonicalWav(2, 16, 44100, trackAudio(2)));
+
+    result = cli("rip --format ogg --out ogg --tracks 2-3 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(files("ogg"), (std::vector<std::string>{"Track-02.ogg", "Track-03.ogg"}));
+    EXPECT_EQ(oggSampleCount((m_temp.path() / "ogg" / "Track-02.ogg").string()), 100 * 588);
+
+    for (const std::string& arguments : std::vector<std::string>{
+             "rip --out x", "rip --format flac --out x", "rip --format wav",
+             "rip --format wav --out x --tracks 2-1", "rip --format wav --out x --tracks one",
+             "rip --format wav --out x --drive " + drive() + " --tracks 4", "rip --format wav x"}) {
+        result = cli(arguments);
+        EXPECT_EQ(result.status, 2) << arguments << "\n" << result.output;
+    }
+}
+
+TEST_F(RipCliTest, CddbTitlesBecomeSafeFileNames) {
+    CddbTestServer server;
+    quillon::cdrom::DiscLayout layout;
+    layout.starts = m_image.trackStarts;
+    layout.leadOut = m_image.leadOut;
+    const std::string id = quillon::cdrom::discIdText(quillon::cdrom::cddbDiscId(layout));
+    server.addEntry(
+        {"rock",
+         id,
+         "Band / Record",
+         {"DTITLE=Band / Record", "TTITLE0=../Up and away", "TTITLE1=AC/DC", "TTITLE2=  Third  "}});
+    writeSettings("[CDDB]\nserver=" + server.address() + "\nemail=me@example.org\n");
+    const auto result = cli("rip --format mp3 --out mp3 --cddb --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(files("mp3"),
+              (std::vector<std::string>{".._Up and away.mp3", "AC_DC.mp3", "Third  .mp3"}));
+    EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "Up and away.mp3"));
+    ASSERT_FALSE(server.requests().empty());
+    EXPECT_EQ(server.requests().back().hello, "me example.org program 1.0");
+}
+
+TEST_F(RipCliTest, UnusableSettingsEndTheRun) {
+    writeSettings("[MP3 Options]\ndwSampleRate=\n");
+    const auto result = cli("rip --format mp3 --out mp3 --drive " + drive());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("Settings.ini not exist!  \n"), std::string::npos)
+        << result.output;
+    EXPECT_TRUE(files("mp3").empty());
+}
+
+}  // namespace
