@@ -1,0 +1,117 @@
+#include "RipPropressForm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "MainUnit.h"
+#include "Shell.h"
+
+TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
+    : QDialog(&mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      endProcess([] { std::exit(1); }),
+      m_mainForm(mainForm) {
+    setObjectName(QStringLiteral("TRipPropressForm"));
+    setWindowTitle(QStringLiteral("Quillon"));
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(0);
+    Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: #d01010; }"));
+    spSkinButtonStop = new QPushButton(QStringLiteral("Cancel"), this);
+    spSkinButtonStop->setObjectName(QStringLiteral("spSkinButtonStop"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Gauge1);
+    layout->addWidget(spSkinButtonStop, 0, Qt::AlignHCenter);
+    setFixedSize(420, 110);
+    connect(spSkinButtonStop, &QPushButton::clicked, this,
+            &TRipPropressForm::spSkinButtonStopClick);
+    // The Ogg sink reports on its worker thread; the job's work for those reports runs here.
+    RipObserver& observer = *this;
+    m_job = std::make_unique<RipJob>(observer, [this](std::function<void()> work) {
+        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+    });
+}
+
+TRipPropressForm::~TRipPropressForm() = default;
+
+void TRipPropressForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Start once the window is on screen, from the window's own event loop.
+    QTimer::singleShot(0, this, &TRipPropressForm::start);
+}
+
+void TRipPropressForm::closeEvent(QCloseEvent* event) {
+    // The title bar has no close box; while work is under way only the button ends it.
+    if (m_job->working())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TRipPropressForm::start() {
+    if (m_job->working()) return;
+    RipRequest request;
+    request.tracks = &m_mainForm.tracks();
+    request.handle = m_mainForm.disc().handle();
+    request.toc = &m_mainForm.disc().toc();
+    request.format = m_mainForm.outputFormat();
+    request.outputFolder = m_mainForm.outputFolder().toStdString();
+    request.settings = &m_mainForm.settings();
+    m_job->start(request);
+}
+
+void TRipPropressForm::spSkinButtonStopClick() {
+    m_job->buttonClicked();
+}
+
+void TRipPropressForm::captionChanged(const std::string& caption) {
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+void TRipPropressForm::gaugeChanged(int value) {
+    Gauge1->setValue(value);
+}
+
+void TRipPropressForm::buttonChanged(RipButton button) {
+    spSkinButtonStop->setText(button == RipButton::Close ? QStringLiteral("Close")
+                                                         : QStringLiteral("Cancel"));
+}
+
+void TRipPropressForm::rowUnchecked(std::size_t row) {
+    if (row < m_mainForm.tracks().size()) {
+        m_mainForm.tracks().row(row).checked = false;
+        m_mainForm.showRows();
+    }
+}
+
+void TRipPropressForm::showError(const std::string& text) {
+    QMessageBox::critical(this, QStringLiteral("Quillon"), QString::fromStdString(text));
+}
+
+bool TRipPropressForm::confirmCancel() {
+    return QMessageBox::question(this, QStringLiteral("Quillon"), QStringLiteral("Cancel or not?"),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TRipPropressForm::closeWindow() {
+    done(QDialog::Accepted);
+}
+
+void TRipPropressForm::openFolder(const std::string& folder) {
+    shellOpen(QString::fromStdString(folder));
+}
+
+void TRipPropressForm::settingsFailed() {
+    QMessageBox::critical(this, QStringLiteral("Error"), QString::fromLatin1(kSettingsFailure));
+    endProcess();
+}
+
+void TRipPropressForm::processEvents() {
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,50 @@
+// The rip window: showing it rips the checked tracks in the chosen format, with a gauge, a
+// caption that names the track, and one button that cancels and then closes.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "RipUnit.h"
+
+class QProgressBar;
+class QPushButton;
+class TMainForm;
+
+class TRipPropressForm : public QDialog, private RipObserver {
+    Q_OBJECT
+
+  public:
+    explicit TRipPropressForm(TMainForm& mainForm);
+    ~TRipPropressForm() override;
+
+    // What happens after "Settings.ini not exist!  " was shown; the process ends unless a
+    // test puts something else here.
+    std::function<void()> endProcess;
+    const RipJob& job() const { return *m_job; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void start();
+    void spSkinButtonStopClick();
+
+    void captionChanged(const std::string& caption) override;
+    void gaugeChanged(int value) override;
+    void buttonChanged(RipButton button) override;
+    void rowUnchecked(std::size_t row) override;
+    void showError(const std::string& text) override;
+    bool confirmCancel() override;
+    void closeWindow() override;
+    void openFolder(const std::string& folder) override;
+    void settingsFailed() override;
+    void processEvents() override;
+
+    TMainForm& m_mainForm;
+    QProgressBar* Gauge1;
+    QPushButton* spSkinButtonStop;
+    std::unique_ptr<RipJob> m_job;
+};

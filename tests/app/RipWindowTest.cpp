@@ -1,0 +1,132 @@
+// The rip window run from the main window, on a disc image, as a user runs it.
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "DiscImages.h"
+#include "DriveList.h"
+#include "MainUnit.h"
+#include "MemoryWaveDevices.h"
+#include "RipPropressForm.h"
+#include "TestFiles.h"
+
+namespace {
+
+class RipWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_previous = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir.path());
+        quillon::cdrom::setDiscFolder({});
+        installWaveService(std::make_unique<MemoryWaveService>(
+            std::vector<MemoryWaveService::Device>{{"Speakers"}},
+            std::vector<MemoryWaveService::Device>{}));
+        std::filesystem::create_directory("discs");
+        image = writeCueImage(m_dir.path() / "discs", "demo", {150, 75 * 20});
+        writeBytes("settings.ini", toBytes("[Folder]\nwav folder=out\nmp3 folder=out\n"
+                                           "Ogg folder=out\nopen=False\n"));
+        std::filesystem::create_directory("out");
+        main = std::make_unique<TMainForm>();
+        rip = std::make_unique<TRipPropressForm>(*main);
+        main->registerWindow("TRipPropressForm", rip.get());
+        main->show();
+        main->Timer1Timer();
+    }
+    void TearDown() override {
+        rip.reset();
+        main.reset();
+        std::filesystem::current_path(m_previous);
+    }
+    static std::vector<uint8_t> toBytes(const std::string& text) {
+        return {text.begin(), text.end()};
+    }
+
+    // Runs the rip command; `whileShown` is called on every turn of the event loop while the
+    // rip window is up, until it returns true.
+    void ripWith(std::function<bool()> whileShown) {
+        auto* poll = new QTimer(rip.get());
+        QObject::connect(poll, &QTimer::timeout, [poll, whileShown] {
+            if (whileShown()) poll->stop();
+        });
+        poll->start(0);
+        main->ripCommand();
+        delete poll;
+    }
+    QPushButton* button() { return rip->findChild<QPushButton*>("spSkinButtonStop"); }
+    // Clicks Close once the job is over.
+    bool closeWhenFinished() {
+        if (rip->windowTitle() != "Finished!" || button()->text() != "Close") return false;
+        QTest::mouseClick(button(), Qt::LeftButton);
+        return true;
+    }
+
+    TempDir m_dir;
+    std::filesystem::path m_previous;
+    DiscImage image;
+    std::unique_ptr<TMainForm> main;
+    std::unique_ptr<TRipPropressForm> rip;
+};
+
+TEST_F(RipWindowTest, RipsCheckedTracksToWavFiles) {
+    QTest::mouseClick(main->findChild<QRadioButton*>("wavcheck"), Qt::LeftButton);
+    ripWith([this] { return closeWhenFinished(); });
+    EXPECT_FALSE(rip->isVisible());
+    EXPECT_EQ(rip->findChild<QProgressBar*>("Gauge1")->value(), 100);
+    const auto first = readBytes("out/Track-01.wav");
+    ASSERT_EQ(first.size(), 44u + 150 * 2352);
+    EXPECT_TRUE(std::equal(first.begin() + 44, first.end(), image.audio.begin()));
+    EXPECT_EQ(std::filesystem::file_size("out/Track-02.wav"), 44u + 1500 * 2352);
+    EXPECT_TRUE(main->mediaPlayer().isOpen()) << "the player has the drive back";
+}
+
+TEST_F(RipWindowTest, OggTracksAreUncheckedAsTheyFinish) {
+    QTest::mouseClick(main->findChild<QRadioButton*>("oggcheck"), Qt::LeftButton);
+    ripWith([this] { return closeWhenFinished(); });
+    EXPECT_TRUE(std::filesystem::exists("out/Track-01.Ogg"));
+    EXPECT_TRUE(std::filesystem::exists("out/Track-02.Ogg"));
+    EXPECT_FALSE(main->tracks().anyChecked());
+    EXPECT_FALSE(std::filesystem::exists("out/Track-02.Ogg.convert"));
+}
+
+TEST_F(RipWindowTest, CancelAsksFirstAndNoKeepsGoing) {
+    QTest::mouseClick(main->findChild<QRadioButton*>("wavcheck"), Qt::LeftButton);
+    int questions = 0;
+    bool clicked = false;
+    ripWith([&] {
+        if (!clicked && rip->windowTitle().startsWith("Processing:")) {
+            clicked = true;
+            // The question comes up inside the click: answer it from a timer of its own.
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                ASSERT_NE(box, nullptr);
+                ++questions;
+                EXPECT_EQ(box->text(), "Cancel or not?");
+                QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+            });
+            QTest::mouseClick(button(), Qt::LeftButton);
+            return false;
+        }
+        return closeWhenFinished();
+    });
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(std::filesystem::file_size("out/Track-02.wav"), 44u + 1500 * 2352);
+}
+
+TEST_F(RipWindowTest, NothingCheckedShowsNothing) {
+    main->unselectAll();
+    bool shown = false;
+    ripWith([&] {
+        shown = true;
+        return true;
+    });
+    EXPECT_FALSE(rip->isVisible());
+    EXPECT_FALSE(std::filesystem::exists("out/Track-01.mp3"));
+}
+
+}  // namespace
