@@ -1,12 +1,17 @@
 #include "Windows.h"
 
-#include <QApplication>
-
+#include "AboutUnit.h"
+#include "CdMsgUnit.h"
 #include "MainUnit.h"
+#include "OpiontsUnit.h"
+#include "RenameUnit.h"
 #include "RipPropressForm.h"
+#include "p_flash.h"
 
 std::unique_ptr<QWidget> makeSplash() {
-    return nullptr;
+    auto flash = std::make_unique<Tflash>();
+    flash->showAndPaint();
+    return flash;
 }
 
 std::vector<std::unique_ptr<QDialog>> createWindows(TMainForm& mainForm) {
@@ -15,6 +20,11 @@ std::vector<std::unique_ptr<QDialog>> createWindows(TMainForm& mainForm) {
         mainForm.registerWindow(QString::fromLatin1(className), window.get());
         windows.push_back(std::move(window));
     };
+    // The order the windows are made in; the tool windows join it in their places.
+    add("TAboutForm", std::make_unique<TAboutForm>(&mainForm));
+    add("TOptions", std::make_unique<TOptions>(mainForm, &mainForm));
+    add("Trename", std::make_unique<Trename>(mainForm, &mainForm));
+    add("TCdMsgForm", std::make_unique<TCdMsgForm>(mainForm, &mainForm));
     add("TRipPropressForm", std::make_unique<TRipPropressForm>(mainForm));
     return windows;
 }

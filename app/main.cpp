@@ -1,10 +1,10 @@
 // Quillon: start-up. The splash shows while every window is made once, in a fixed order;
 // then the main window runs until it closes.
-#include <QMessageBox>
 #include <cstdlib>
 
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "MessageBoxes.h"
 #include "Windows.h"
 
 int main(int argc, char** argv) {
@@ -14,8 +14,7 @@ int main(int argc, char** argv) {
     auto splash = makeSplash();
     auto mainForm = std::make_unique<TMainForm>();
     if (!mainForm->settingsUsable()) {
-        QMessageBox::critical(nullptr, QStringLiteral("Error"),
-                              QStringLiteral("Settings.ini not exist!  "));
+        settingsFailure(nullptr, [] { std::exit(1); });
         return 1;
     }
     const auto windows = createWindows(*mainForm);

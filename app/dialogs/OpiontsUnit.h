@@ -1,0 +1,42 @@
+// The options window: the default output folders, the MP3 and Ogg encoder options and the
+// CDDB server, all kept in "settings.ini".
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLineEdit;
+class TMainForm;
+namespace Ui {
+class TOptions;
+}
+
+class TOptions : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TOptions(TMainForm& mainForm, QWidget* parent = nullptr);
+    ~TOptions() override;
+
+    // What a failed write of the settings file ends with, after its message box: the end of
+    // the process unless a test puts something harmless in its place.
+    void setProcessEnd(std::function<void()> end) { m_processEnd = std::move(end); }
+
+    // The handlers of the window's buttons.
+    void FormActivate();
+    void okbuttonClick();
+    void cancelbuttonClick();
+    void chooseFolder(QLineEdit* edit);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    bool writeSettings();
+
+    std::unique_ptr<Ui::TOptions> ui;
+    TMainForm& m_main;
+    std::function<void()> m_processEnd;
+};
