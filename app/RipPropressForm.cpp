@@ -6,28 +6,20 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <cstdlib>
 
 #include "MainUnit.h"
 #include "Shell.h"
+#include "ui_RipPropressForm.h"
 
 TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
     : QDialog(&mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       endProcess([] { std::exit(1); }),
-      m_mainForm(mainForm) {
-    setObjectName(QStringLiteral("TRipPropressForm"));
-    setWindowTitle(QStringLiteral("Quillon"));
-    Gauge1 = new QProgressBar(this);
-    Gauge1->setObjectName(QStringLiteral("Gauge1"));
-    Gauge1->setRange(0, 100);
-    Gauge1->setValue(0);
-    Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: #d01010; }"));
-    spSkinButtonStop = new QPushButton(QStringLiteral("Cancel"), this);
-    spSkinButtonStop->setObjectName(QStringLiteral("spSkinButtonStop"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Gauge1);
-    layout->addWidget(spSkinButtonStop, 0, Qt::AlignHCenter);
+      m_mainForm(mainForm),
+      ui(std::make_unique<Ui::TRipPropressForm>()) {
+    ui->setupUi(this);
+    Gauge1 = ui->Gauge1;
+    spSkinButtonStop = ui->spSkinButtonStop;
     setFixedSize(420, 110);
     connect(spSkinButtonStop, &QPushButton::clicked, this,
             &TRipPropressForm::spSkinButtonStopClick);

@@ -11,6 +11,9 @@
 class QProgressBar;
 class QPushButton;
 class TMainForm;
+namespace Ui {
+class TRipPropressForm;
+}
 
 class TRipPropressForm : public QDialog, private RipObserver {
     Q_OBJECT
@@ -44,6 +47,7 @@ class TRipPropressForm : public QDialog, private RipObserver {
     void processEvents() override;
 
     TMainForm& m_mainForm;
+    std::unique_ptr<Ui::TRipPropressForm> ui;
     QProgressBar* Gauge1;
     QPushButton* spSkinButtonStop;
     std::unique_ptr<RipJob> m_job;
