@@ -17,7 +17,7 @@ for fuzzer in "$dir"/fuzz_*; do
     tail -n 60 "$corpus.log"
     status=1
   else
-    grep -E '^#[0-9]+ *DONE' "$corpus.log" | tail -n 1 || true
+    grep -E 'Done [0-9]+ runs' "$corpus.log" | tail -n 1 || true
   fi
   rm -rf "$corpus" "$corpus.log"
 done
