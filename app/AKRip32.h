@@ -50,6 +50,17 @@ static_assert(sizeof(CdOpenRequest) == 12);
 // Opens the drive with the request's address, as listed by the last GetCDList. Fails (0) when the
 // drive is unknown or holds no readable disc.
 CdHandle GetCDHandle(const CdOpenRequest* request);
+
+// The open request for a drive of the list.
+inline CdOpenRequest openRequestFor(const CdDriveInfo& drive) {
+    CdOpenRequest request{};
+    request.size = kCdOpenRequestSize;
+    request.version = kCdOpenRequestVersion;
+    request.hostAdapter = drive.hostAdapter;
+    request.target = drive.target;
+    request.lun = drive.lun;
+    return request;
+}
 int CloseCDHandle(CdHandle handle);
 
 // Parameter kCdParamTocAddress: 0 makes table-of-contents addresses frame numbers counted from 0

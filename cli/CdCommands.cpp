@@ -36,12 +36,7 @@ CdDriveList listDrives() {
 class OpenDrive {
   public:
     explicit OpenDrive(const CdDriveInfo& drive) {
-        CdOpenRequest request{};
-        request.size = kCdOpenRequestSize;
-        request.version = kCdOpenRequestVersion;
-        request.hostAdapter = drive.hostAdapter;
-        request.target = drive.target;
-        request.lun = drive.lun;
+        const CdOpenRequest request = openRequestFor(drive);
         m_handle = GetCDHandle(&request);
         if (m_handle == 0)
             throw std::runtime_error("no readable disc in drive " + printable(drive.id));

@@ -31,12 +31,7 @@ DiscSession::OpenResult DiscSession::open() {
     m_toc = CdToc{};
     if (m_drives.empty()) return OpenResult::NoHandle;
     const CdDriveInfo& drive = m_drives[static_cast<std::size_t>(m_selected)];
-    CdOpenRequest request{};
-    request.size = kCdOpenRequestSize;
-    request.version = kCdOpenRequestVersion;
-    request.hostAdapter = drive.hostAdapter;
-    request.target = drive.target;
-    request.lun = drive.lun;
+    const CdOpenRequest request = openRequestFor(drive);
     m_handle = GetCDHandle(&request);
     if (m_handle == 0) return OpenResult::NoHandle;
     ModifyCDParms(m_handle, kCdParamTocAddress, 0);
