@@ -6,6 +6,7 @@
 #include "OpiontsUnit.h"
 #include "RenameUnit.h"
 #include "RipPropressForm.h"
+#include "id3editor.h"
 #include "p_flash.h"
 
 std::unique_ptr<QWidget> makeSplash() {
@@ -26,5 +27,6 @@ std::vector<std::unique_ptr<QDialog>> createWindows(TMainForm& mainForm) {
     add("Trename", std::make_unique<Trename>(mainForm, &mainForm));
     add("TCdMsgForm", std::make_unique<TCdMsgForm>(mainForm, &mainForm));
     add("TRipPropressForm", std::make_unique<TRipPropressForm>(mainForm));
+    add("Tid3editormain", std::make_unique<Tid3editormain>(&mainForm));
     return windows;
 }

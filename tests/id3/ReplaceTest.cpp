@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 
+#include "FileReplace.h"
 #include "ID3v2.h"
 #include "TagBytes.h"
 #include "TestFiles.h"
@@ -140,4 +141,40 @@ TEST_F(Replace, AnExistingFileOfTheTemporaryNameIsLeftAlone) {
     ASSERT_TRUE(titled().SaveToFile(path()));
     EXPECT_EQ(readFile(path() + "~"), "the user's own backup");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(Replace, FailureOrCrashAfterTheCopyLeavesTheOriginal) {
+    const std::string replacement = wholeTag(frame("TIT2", "\0New title"s)) + m_rest;
+    struct stat info {};
+    ASSERT_EQ(::stat(path().c_str(), &info), 0);
+    // The whole new content is written, then something fails before it takes the name.
+    const auto copyThen = [&](const std::function<bool()>& after) {
+        return replaceFile(path(), info, [&](int out) {
+            return writeAll(out, replacement.data(), replacement.size()) && after();
+        });
+    };
+    EXPECT_FALSE(copyThen([] { return false; }));
+    expectUntouched();
+
+    // The process dies there: the original is still whole; only the temporary file is left.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        copyThen([]() -> bool { ::_exit(7); });
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7);
+    EXPECT_EQ(readFile(path()), m_original);
+    int others = 0;
+    for (const auto& entry : fs::directory_iterator(m_dir.path())) {
+        if (entry.path() == path()) continue;
+        ++others;
+        EXPECT_EQ(entry.path().filename().string().rfind("song.mp3~", 0), 0u) << entry.path();
+        EXPECT_EQ(readFile(entry.path().string()), replacement);
+    }
+    EXPECT_EQ(others, 1);
+
+    EXPECT_TRUE(copyThen([] { return true; }));
+    EXPECT_EQ(readFile(path()), replacement);
 }
