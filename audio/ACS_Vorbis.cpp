@@ -150,7 +150,10 @@ int TVorbisIn::refill() {
         int64_t position = Position() + roundHalfEven(request / 100.0 * static_cast<double>(size));
         position = std::clamp<int64_t>(position, 0, std::max<int64_t>(size, 0));
         m_position = position;
-        if (size > 0 && ov_seekable(&m_decoder)) {
+        if (size > 0 && position >= size) {
+            // The decoder will not seek to the very end; there is nothing left to decode.
+            m_endOfData = true;
+        } else if (size > 0 && ov_seekable(&m_decoder)) {
             const double target =
                 static_cast<double>(position) / static_cast<double>(size) * m_totalSeconds;
             if (ov_time_seek(&m_decoder, target) == 0) m_endOfData = false;

@@ -183,6 +183,12 @@ TEST_F(VorbisTest, JumpSeeksTheDecoderAndLoopStartsAgain) {
     EXPECT_NEAR(static_cast<double>(rest) / size, 0.4, 0.02);
     source.Flush();
 
+    source.Init();
+    source.Jump(150);  // past the end: nothing is left
+    EXPECT_EQ(source.ReadData(block.data(), 8192), 0);
+    EXPECT_EQ(source.Position(), size);
+    source.Flush();
+
     source.SetLoop(true);
     source.Init();
     int64_t delivered = 0;
