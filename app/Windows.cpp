@@ -7,7 +7,9 @@
 #include "RenameUnit.h"
 #include "RipPropressForm.h"
 #include "id3editor.h"
+#include "oggplayerUnit.h"
 #include "p_flash.h"
+#include "recorderUnit.h"
 
 std::unique_ptr<QWidget> makeSplash() {
     auto flash = std::make_unique<Tflash>();
@@ -27,6 +29,8 @@ std::vector<std::unique_ptr<QDialog>> createWindows(TMainForm& mainForm) {
     add("Trename", std::make_unique<Trename>(mainForm, &mainForm));
     add("TCdMsgForm", std::make_unique<TCdMsgForm>(mainForm, &mainForm));
     add("TRipPropressForm", std::make_unique<TRipPropressForm>(mainForm));
+    add("Trecorder", std::make_unique<Trecorder>(&mainForm));
+    add("Toggplayer", std::make_unique<Toggplayer>(&mainForm));
     add("Tid3editormain", std::make_unique<Tid3editormain>(&mainForm));
     return windows;
 }

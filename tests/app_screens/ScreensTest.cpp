@@ -39,8 +39,8 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
         main.Timer1Timer();
         EXPECT_TRUE(main.grab().save(folder + "/TMainForm.png"));
 
-        const QStringList order = {"TAboutForm", "TOptions",         "Trename",
-                                   "TCdMsgForm", "TRipPropressForm", "Tid3editormain"};
+        const QStringList order = {"TAboutForm",       "TOptions",  "Trename",    "TCdMsgForm",
+                                   "TRipPropressForm", "Trecorder", "Toggplayer", "Tid3editormain"};
         for (const QString& name : order) {
             QDialog* window = main.window(name);
             ASSERT_NE(window, nullptr) << name.toStdString();

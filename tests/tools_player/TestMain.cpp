@@ -1,0 +1,3 @@
+#include "QtTestMain.h"
+
+QUILLON_QT_TEST_MAIN

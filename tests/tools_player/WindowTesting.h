@@ -1,0 +1,168 @@
+// What the player and recorder tests share: answering file dialogs and message boxes as a
+// user would, watching which thread changes the controls, and sound files made to order.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "ACS_Vorbis.h"
+#include "FakeSource.h"
+#include "Synth.h"
+#include "TestFiles.h"
+
+namespace testing_windows {
+
+// Once a file dialog is up, goes to the folder of path, types the file's name and clicks the
+// accept button, or with accept false the cancel button.
+inline void answerFileDialog(const QString& path, bool accept = true) {
+    QTimer::singleShot(0, [path, accept] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "no file dialog came up";
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (!edit || !buttons) {
+            dialog->reject();
+            FAIL() << "the file dialog has changed its make-up";
+        }
+        const QFileInfo file(path);
+        dialog->setDirectory(file.absolutePath());
+        edit->clear();
+        QTest::keyClicks(edit, file.fileName());
+        QPushButton* button = accept ? buttons->button(buttons->button(QDialogButtonBox::Save)
+                                                           ? QDialogButtonBox::Save
+                                                           : QDialogButtonBox::Open)
+                                     : buttons->button(QDialogButtonBox::Cancel);
+        if (!button) {
+            dialog->reject();
+            FAIL() << "no button to click";
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (dialog->isVisible()) {
+            dialog->reject();
+            FAIL() << "the file dialog did not take " << path.toStdString();
+        }
+    });
+}
+
+// Answers every message box that comes up while it lives, keeping their texts. It looks
+// from a timer, so boxes raised at any time (also from a constructor) are caught.
+class MessageBoxCatcher : public QObject {
+  public:
+    MessageBoxCatcher() {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            texts << box->text();
+            box->done(QMessageBox::Ok);
+        });
+        m_timer.start(5);
+    }
+    QStringList texts;
+
+  private:
+    QTimer m_timer;
+};
+
+// Counts the changes of the watched controls (enabled state, gauge value) and those of
+// them made on another thread than the window's.
+class ThreadWatch : public QObject {
+  public:
+    void watch(QWidget* widget) {
+        widget->installEventFilter(this);
+        if (auto* gauge = qobject_cast<QProgressBar*>(widget))
+            connect(
+                gauge, &QProgressBar::valueChanged, this, [this] { count(); },
+                Qt::DirectConnection);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) count();
+        return false;
+    }
+    std::atomic<int> changes{0};
+    std::atomic<int> offThread{0};
+
+  private:
+    void count() {
+        ++changes;
+        if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++offThread;
+    }
+};
+
+// Waits by running the event loop; generous, for the sanitizer builds.
+template <typename Condition>
+bool waitFor(Condition condition) {
+    return QTest::qWaitFor(condition, 30000);
+}
+
+// Encodes `seconds` of mono music at `rate` Hz into an Ogg Vorbis file.
+inline void writeOgg(const std::string& path, double seconds, int rate = 8000) {
+    FakeSource source(pcm16Bytes(synthesizeMusic(seconds, rate, 1)), 1, 16, rate);
+    TVorbisOut sink;
+    DoneWaiter done(sink);
+    sink.SetInput(&source);
+    sink.SetFileName(path);
+    sink.Run();
+    ASSERT_TRUE(done.wait(1, 60));
+    ASSERT_EQ(sink.lastError(), "");
+}
+
+// Makes the last page of an Ogg file claim the given sample position, so that the file
+// announces that length without holding it. The page's checksum is made right again.
+inline void claimLength(const std::string& path, int64_t samples) {
+    std::vector<uint8_t> bytes = readBytes(path);
+    size_t at = 0, last = 0;
+    while (at + 27 <= bytes.size()) {
+        last = at;
+        const size_t segments = bytes[at + 26];
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i)
+            body += bytes[at + 27 + i];
+        at += 27 + segments + body;
+    }
+    for (int i = 0; i < 8; ++i)
+        bytes[last + 6 + static_cast<size_t>(i)] = static_cast<uint8_t>(samples >> (8 * i));
+    ogg_page page;
+    page.header = bytes.data() + last;
+    page.header_len = 27 + bytes[last + 26];
+    page.body = bytes.data() + last + page.header_len;
+    page.body_len = static_cast<long>(at - last) - page.header_len;
+    ogg_page_checksum_set(&page);
+    writeBytes(path, bytes);
+}
+
+// Everything the decoder makes of a file.
+inline std::vector<uint8_t> decodeOgg(const std::string& path) {
+    TVorbisIn source;
+    source.SetFileName(path);
+    source.Init();
+    std::vector<uint8_t> out;
+    std::vector<uint8_t> block(8192);
+    while (const int n = source.ReadData(block.data(), 8192))
+        out.insert(out.end(), block.begin(), block.begin() + n);
+    source.Flush();
+    return out;
+}
+
+inline std::vector<uint8_t> slice(const std::vector<uint8_t>& bytes, size_t from, size_t count) {
+    from = std::min(from, bytes.size());
+    count = std::min(count, bytes.size() - from);
+    return {bytes.begin() + static_cast<ptrdiff_t>(from),
+            bytes.begin() + static_cast<ptrdiff_t>(from + count)};
+}
+
+}  // namespace testing_windows

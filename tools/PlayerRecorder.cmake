@@ -1,0 +1,7 @@
+# The Ogg player and the sound recorder.
+add_library(quillon_playerrecorder STATIC
+    oggplayerUnit.cpp oggplayerUnit.h oggplayerUnit.ui
+    recorderUnit.cpp recorderUnit.h recorderUnit.ui
+)
+target_include_directories(quillon_playerrecorder PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(quillon_playerrecorder PUBLIC quillon_audio quillon_shell quillon_mainform Qt6::Widgets)
