@@ -16,7 +16,7 @@ class TAudioMixer : public TACSInput {
     void SetInput1(TACSInput* input) { m_input1 = input; }
     TACSInput* Input2() const { return m_input2; }
     void SetInput2(TACSInput* input) { m_input2 = input; }
-    TAudioMixerMode Mode() const { return m_mode; }
+    TAudioMixerMode Mode() const { return m_mode.load(); }
     void SetMode(TAudioMixerMode mode) { m_mode = mode; }
     uint8_t Volume1() const { return m_volume1; }
     void SetVolume1(uint8_t volume) { m_volume1 = volume; }
@@ -49,5 +49,6 @@ class TAudioMixer : public TACSInput {
     bool m_ended2 = false;
     std::array<uint8_t, 16384> m_blockA{};
     std::array<uint8_t, 16384> m_blockB{};
-    TAudioMixerMode m_mode = amMix;
+    // A window may switch the mode while the sink's worker reads blocks.
+    std::atomic<TAudioMixerMode> m_mode{amMix};
 };

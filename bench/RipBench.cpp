@@ -3,27 +3,21 @@
 // image with dd behind a WAV header, then encoded with lame -b 128 --cbr or oggenc -q 2. The
 // two commands of each pair alternate; the medians and their ratio are printed. A missed
 // target is reported, not failed; only a failing command or a missing tool fails the run.
-#include <unistd.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ACS_Wave.h"
 #include "AKRip32.h"
+#include "BenchSupport.h"
 #include "DiscImages.h"
 #include "DriveList.h"
-#include "Process.h"
 #include "Streams.h"
 
 namespace fs = std::filesystem;
+using namespace bench;
 
 namespace {
 
@@ -45,149 +39,18 @@ const char* const kUsage =
     "Exit status: 0 when everything ran (targets met or not), 1 when a command failed or a\n"
     "tool is missing, 2 for a wrong command line.\n";
 
+const Program kProgram = {.name = "quillon-rip-bench",
+                          .usage = kUsage,
+                          .defaultRuns = 3,
+                          .sizeFlag = "--minutes",
+                          .sizeLow = 1,
+                          .sizeHigh = 80,
+                          .defaultSize = 40,
+                          .defaultWorkDir = "rip-bench-data"};
+
 constexpr int kTracks = 10;
 constexpr int kFramesPerRead = 25;  // dd's block: the rip job's read size
 constexpr double kTarget = 1.05;
-
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-struct BenchFailure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-struct Options {
-    int runs = 3;
-    double minutes = 40;
-    fs::path cli;
-    fs::path workDir;
-    bool keep = false;
-};
-
-double parseNumber(const std::string& text, const std::string& name, double low, double high) {
-    size_t used = 0;
-    double value = 0;
-    try {
-        value = std::stod(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size() || !(value >= low && value <= high))
-        throw UsageError(name + " takes a number from " + std::to_string(int(low)) + " to " +
-                         std::to_string(int(high)));
-    return value;
-}
-
-fs::path programFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? fs::current_path() : self.parent_path();
-}
-
-std::optional<Options> parseOptions(const std::vector<std::string>& words) {
-    Options options;
-    if (const char* runs = std::getenv("QUILLON_BENCH_RUNS"); runs != nullptr && *runs != '\0')
-        options.runs = static_cast<int>(parseNumber(runs, "QUILLON_BENCH_RUNS", 1, 1000));
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= words.size()) throw UsageError(word + " needs a value");
-            return words[++i];
-        };
-        if (word == "--help" || word == "-h") return std::nullopt;
-        if (word == "--runs")
-            options.runs = static_cast<int>(parseNumber(value(), "--runs", 1, 1000));
-        else if (word == "--minutes")
-            options.minutes = parseNumber(value(), "--minutes", 1, 80);
-        else if (word == "--cli")
-            options.cli = fs::absolute(value());
-        else if (word == "--work-dir")
-            options.workDir = fs::absolute(value());
-        else if (word == "--keep")
-            options.keep = true;
-        else
-            throw UsageError("unknown argument " + word);
-    }
-    const fs::path here = programFolder();
-    if (options.cli.empty()) options.cli = (here / ".." / "cli" / "quillon-cli").lexically_normal();
-    if (options.workDir.empty())
-        options.workDir = (here / ".." / "rip-bench-data").lexically_normal();
-    return options;
-}
-
-// The work folder, removed with everything in it unless asked to keep it. A folder that exists
-// beforehand is only taken over when an earlier run left its mark in it, so that nothing else
-// is ever removed with it.
-class WorkDir {
-  public:
-    WorkDir(fs::path folder, bool keep) : m_folder(std::move(folder)), m_keep(keep) {
-        if (fs::exists(m_folder)) {
-            if (!fs::exists(m_folder / kMark))
-                throw BenchFailure(m_folder.string() + " exists; give another --work-dir");
-            fs::remove_all(m_folder);
-        }
-        fs::create_directories(m_folder);
-        std::ofstream(m_folder / kMark) << "made by quillon-rip-bench\n";
-    }
-    ~WorkDir() {
-        std::error_code ignored;
-        fs::current_path(m_folder.parent_path(), ignored);
-        if (!m_keep) fs::remove_all(m_folder, ignored);
-    }
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-    const fs::path& path() const { return m_folder; }
-
-  private:
-    static constexpr const char* kMark = ".quillon-rip-bench";
-    fs::path m_folder;
-    bool m_keep;
-};
-
-struct Command {
-    std::vector<std::string> argv;
-    fs::path outputFolder;  // emptied before each run
-    std::string lastFile;   // must exist and be non-empty afterwards
-    std::string errorLog;
-};
-
-struct Pair {
-    std::string name;
-    std::string referenceName;
-    Command quillon;
-    Command reference;
-};
-
-std::string commandLine(const std::vector<std::string>& argv) {
-    std::string line;
-    for (const std::string& word : argv)
-        line += (line.empty() ? "" : " ") + word;
-    return line;
-}
-
-RunResult runChecked(const Command& command) {
-    std::error_code ignored;
-    fs::remove_all(command.outputFolder, ignored);
-    fs::create_directories(command.outputFolder);
-    const RunResult result = runQuiet(command.argv, command.errorLog);
-    const auto failure = [&](const std::string& why) {
-        const std::string messages = tailOfFile(command.errorLog);
-        return BenchFailure(
-            commandLine(command.argv) + "\n  " + why +
-            (messages.empty() ? "; it printed nothing" : "; its messages:\n" + messages));
-    };
-    if (!result.succeeded()) throw failure("failed with " + result.describe());
-    std::error_code error;
-    if (fs::file_size(command.lastFile, error) == 0 || error)
-        throw failure("wrote no output to " + command.lastFile);
-    return result;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
@@ -254,25 +117,21 @@ void writeHeaders(const DiscImage& image, const fs::path& folder) {
     }
 }
 
-int runBench(const Options& options) {
-    const auto lame = findInPath("lame");
-    const auto oggenc = findInPath("oggenc");
-    const auto shell = findInPath("sh");
-    std::string problems;
-    if (::access(options.cli.c_str(), X_OK) != 0)
-        problems += "quillon-cli not found at " + options.cli.string() +
-                    " (build it with 'cmake --build build', or give --cli PATH)\n";
-    if (!lame || !oggenc || !shell || !findInPath("dd"))
-        problems +=
-            "lame, oggenc, dd and sh are needed on PATH ('bash scripts/install-deps.sh' "
-            "installs lame and vorbis-tools)\n";
-    if (!problems.empty()) throw BenchFailure(problems.substr(0, problems.size() - 1));
+void runBench(const Options& options) {
+    const Tools tools = findTools({"lame", "oggenc", "sh", "dd"});
+    requireCli(options.cli, tools.missing.empty()
+                                ? ""
+                                : "lame, oggenc, dd and sh are needed on PATH ('bash "
+                                  "scripts/install-deps.sh' installs lame and vorbis-tools)");
+    const std::string& lame = tools.paths[0];
+    const std::string& oggenc = tools.paths[1];
+    const std::string& shell = tools.paths[2];
 
-    WorkDir work(options.workDir, options.keep);
+    MarkedWorkDir work(options.workDir, options.keep, kProgram.name);
     const fs::path& root = work.path();
     // Whole reads of 25 frames per track, so that dd cuts exactly the tracks.
     const int trackFrames =
-        static_cast<int>(options.minutes * 60 * 75 / kTracks) / kFramesPerRead * kFramesPerRead;
+        static_cast<int>(options.size * 60 * 75 / kTracks) / kFramesPerRead * kFramesPerRead;
     std::fprintf(stderr, "quillon-rip-bench: generating a %d-track disc image of %.1f minutes\n",
                  kTracks, trackFrames * kTracks / 75.0 / 60);
     fs::create_directories(root / "discs");
@@ -289,91 +148,44 @@ int runBench(const Options& options) {
     const std::string drive = std::to_string(imageDrive(root / "discs"));
     const std::string cli = options.cli.string();
 
+    // Each side writes its tracks into a folder of its own; the last track shows it finished.
+    const auto side = [&](const std::string& prefix, const std::string& format,
+                          std::vector<std::string> argv) {
+        const fs::path folder = root / (prefix + format);
+        return Command{std::move(argv), (folder / (trackName(kTracks) + "." + format)).string(),
+                       (root / (prefix + format + ".log")).string(), folder};
+    };
     const auto quillon = [&](const std::string& format) {
-        const fs::path folder = root / ("q-" + format);
-        return Command{{cli, "rip", "--format", format, "--out", folder.string(), "--drive", drive},
-                       folder,
-                       (folder / (trackName(kTracks) + "." + format)).string(),
-                       (root / ("q-" + format + ".log")).string()};
+        const std::string out = (root / ("q-" + format)).string();
+        return side("q-", format, {cli, "rip", "--format", format, "--out", out, "--drive", drive});
     };
     const auto reference = [&](const std::string& format, const std::string& encode) {
         const fs::path folder = root / ("r-" + format);
-        return Command{
-            {*shell, "-c", referenceScript(image, root / "headers", folder, encode, "." + format)},
-            folder,
-            (folder / (trackName(kTracks) + "." + format)).string(),
-            (root / ("r-" + format + ".log")).string()};
+        return side(
+            "r-", format,
+            {shell, "-c", referenceScript(image, root / "headers", folder, encode, "." + format)});
     };
     const std::vector<Pair> pairs = {
-        {"rip wav", "dd", quillon("wav"), reference("wav", "")},
+        {"rip wav", "dd", quillon("wav"), reference("wav", ""), kTarget},
         {"rip mp3", "dd+lame", quillon("mp3"),
-         reference("mp3", shellQuote(*lame) + " --quiet -b 128 --cbr IN OUT")},
+         reference("mp3", shellQuote(lame) + " --quiet -b 128 --cbr IN OUT"), kTarget},
         {"rip ogg", "dd+oggenc", quillon("ogg"),
-         reference("ogg", shellQuote(*oggenc) + " -Q -q 2 -o OUT IN")},
+         reference("ogg", shellQuote(oggenc) + " -Q -q 2 -o OUT IN"), kTarget},
     };
 
-    struct Row {
-        const Pair* pair;
-        std::vector<double> quillonWall, referenceWall, quillonCpu, referenceCpu, ratios;
-    };
-    std::vector<Row> rows;
     std::fprintf(stderr, "quillon-rip-bench: %d run(s) of each command\n", options.runs);
-    for (const Pair& pair : pairs) {
-        Row row{&pair, {}, {}, {}, {}, {}};
-        // Alternate which side goes first, so that drift in the machine's state falls on both.
-        for (int run = 0; run < options.runs; ++run) {
-            RunResult q, r;
-            if (run % 2 == 0) {
-                q = runChecked(pair.quillon);
-                r = runChecked(pair.reference);
-            } else {
-                r = runChecked(pair.reference);
-                q = runChecked(pair.quillon);
-            }
-            row.quillonWall.push_back(q.wallSeconds);
-            row.referenceWall.push_back(r.wallSeconds);
-            row.quillonCpu.push_back(q.cpuSeconds);
-            row.referenceCpu.push_back(r.cpuSeconds);
-            row.ratios.push_back(q.wallSeconds / r.wallSeconds);
-            std::fprintf(stderr, "  %-8s run %d/%d: quillon %.3f s, %s %.3f s\n", pair.name.c_str(),
-                         run + 1, options.runs, q.wallSeconds, pair.referenceName.c_str(),
-                         r.wallSeconds);
-        }
-        rows.push_back(std::move(row));
-    }
+    const std::vector<Row> rows = timePairs(pairs, options.runs, 8);
 
     std::printf("\nquillon-rip-bench: %d run(s) each, %d tracks, %.1f minutes of CD audio\n",
                 options.runs, kTracks, trackFrames * kTracks / 75.0 / 60);
-    std::printf(
-        "wall-clock medians in seconds; cpu = user + system; ratio = median of the\n"
-        "per-run quillon/reference wall-clock ratios\n\n");
-    std::printf("%-8s %-10s %9s %9s %9s %9s %7s %8s %4s\n", "pair", "reference", "quillon", "ref",
-                "q cpu", "ref cpu", "ratio", "target", "met");
-    for (const Row& row : rows) {
-        const double ratio = median(row.ratios);
-        std::printf("%-8s %-10s %9.3f %9.3f %9.3f %9.3f %7.3f   <=%.2f %4s\n",
-                    row.pair->name.c_str(), row.pair->referenceName.c_str(),
-                    median(row.quillonWall), median(row.referenceWall), median(row.quillonCpu),
-                    median(row.referenceCpu), ratio, kTarget, ratio <= kTarget ? "yes" : "NO");
-    }
-    return 0;
+    printTable(rows, {.nameWidth = 8,
+                      .referenceHeader = "reference",
+                      .referenceWidth = 10,
+                      .referenceWord = "reference"});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-        if (!options) {
-            std::cout << kUsage;
-            return 0;
-        }
-        return runBench(*options);
-    } catch (const UsageError& error) {
-        std::cerr << "quillon-rip-bench: " << error.what() << "\nTry 'quillon-rip-bench --help'.\n";
-        return 2;
-    } catch (const std::exception& error) {
-        std::cerr << "quillon-rip-bench: " << error.what() << "\n";
-        return 1;
-    }
+    return benchMain(kProgram, argc, argv, runBench);
 }

@@ -3,22 +3,18 @@
 // sequential copy is the floor. The two commands alternate; the medians and their ratio are
 // printed. A missed target is reported, not failed; only a failing command or a missing tool
 // fails the run.
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "Process.h"
+#include "BenchSupport.h"
 
 namespace fs = std::filesystem;
+using namespace bench;
 
 namespace {
 
@@ -39,101 +35,16 @@ const char* const kUsage =
     "Exit status: 0 when everything ran (target met or not), 1 when a command failed or a\n"
     "tool is missing, 2 for a wrong command line.\n";
 
+const Program kProgram = {.name = "quillon-tag-bench",
+                          .usage = kUsage,
+                          .defaultRuns = 7,
+                          .sizeFlag = "--megabytes",
+                          .sizeLow = 1,
+                          .sizeHigh = 4000,
+                          .defaultSize = 200,
+                          .defaultWorkDir = "tag-bench-data"};
+
 constexpr double kTarget = 1.3;
-
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-struct BenchFailure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-struct Options {
-    int runs = 7;
-    double megabytes = 200;
-    fs::path cli;
-    fs::path workDir;
-    bool keep = false;
-};
-
-double parseNumber(const std::string& text, const std::string& name, double low, double high) {
-    size_t used = 0;
-    double value = 0;
-    try {
-        value = std::stod(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size() || !(value >= low && value <= high))
-        throw UsageError(name + " takes a number from " + std::to_string(int(low)) + " to " +
-                         std::to_string(int(high)));
-    return value;
-}
-
-fs::path programFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? fs::current_path() : self.parent_path();
-}
-
-std::optional<Options> parseOptions(const std::vector<std::string>& words) {
-    Options options;
-    if (const char* runs = std::getenv("QUILLON_BENCH_RUNS"); runs != nullptr && *runs != '\0')
-        options.runs = static_cast<int>(parseNumber(runs, "QUILLON_BENCH_RUNS", 1, 1000));
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= words.size()) throw UsageError(word + " needs a value");
-            return words[++i];
-        };
-        if (word == "--help" || word == "-h") return std::nullopt;
-        if (word == "--runs")
-            options.runs = static_cast<int>(parseNumber(value(), "--runs", 1, 1000));
-        else if (word == "--megabytes")
-            options.megabytes = parseNumber(value(), "--megabytes", 1, 4000);
-        else if (word == "--cli")
-            options.cli = fs::absolute(value());
-        else if (word == "--work-dir")
-            options.workDir = fs::absolute(value());
-        else if (word == "--keep")
-            options.keep = true;
-        else
-            throw UsageError("unknown argument " + word);
-    }
-    const fs::path here = programFolder();
-    if (options.cli.empty()) options.cli = (here / ".." / "cli" / "quillon-cli").lexically_normal();
-    if (options.workDir.empty())
-        options.workDir = (here / ".." / "tag-bench-data").lexically_normal();
-    return options;
-}
-
-// The work folder, removed with everything in it unless asked to keep it. A folder that exists
-// beforehand is only taken over when an earlier run left its mark in it, so that nothing else
-// is ever removed with it.
-class WorkDir {
-  public:
-    WorkDir(fs::path folder, bool keep) : m_folder(std::move(folder)), m_keep(keep) {
-        if (fs::exists(m_folder)) {
-            if (!fs::exists(m_folder / kMark))
-                throw BenchFailure(m_folder.string() + " exists; give another --work-dir");
-            fs::remove_all(m_folder);
-        }
-        fs::create_directories(m_folder);
-        std::ofstream(m_folder / kMark) << "made by quillon-tag-bench\n";
-    }
-    ~WorkDir() {
-        std::error_code ignored;
-        if (!m_keep) fs::remove_all(m_folder, ignored);
-    }
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-    const fs::path& path() const { return m_folder; }
-
-  private:
-    static constexpr const char* kMark = ".quillon-tag-bench";
-    fs::path m_folder;
-    bool m_keep;
-};
 
 // An MP3-like file: a version 2.3 tag with a title, then frame headers of 128 kbit/s
 // 44.1 kHz frames (418 bytes each) with varied bytes between them.
@@ -164,24 +75,6 @@ void writeSong(const fs::path& path, uint64_t bytes) {
     if (!out.flush()) throw BenchFailure("cannot write " + path.string());
 }
 
-std::string commandLine(const std::vector<std::string>& argv) {
-    std::string line;
-    for (const std::string& word : argv)
-        line += (line.empty() ? "" : " ") + word;
-    return line;
-}
-
-RunResult runChecked(const std::vector<std::string>& argv, const std::string& errorLog) {
-    const RunResult result = runQuiet(argv, errorLog);
-    if (!result.succeeded()) {
-        const std::string messages = tailOfFile(errorLog);
-        throw BenchFailure(
-            commandLine(argv) + "\n  failed with " + result.describe() +
-            (messages.empty() ? "; it printed nothing" : "; its messages:\n" + messages));
-    }
-    return result;
-}
-
 // The file must still be the song with its audio whole: a tag of the expected size in front.
 void checkTagged(const fs::path& song, uint64_t audioBytes, const std::string& title) {
     // Header, TIT2 frame header, encoding byte and the title.
@@ -193,32 +86,24 @@ void checkTagged(const fs::path& song, uint64_t audioBytes, const std::string& t
         throw BenchFailure("quillon-cli left " + song.string() + " in the wrong shape");
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-int runBench(const Options& options) {
+void runBench(const Options& options) {
     const auto cp = findInPath("cp");
-    if (::access(options.cli.c_str(), X_OK) != 0)
-        throw BenchFailure("quillon-cli not found at " + options.cli.string() +
-                           " (build it with 'cmake --build build', or give --cli PATH)");
+    requireCli(options.cli);
     if (!cp) throw BenchFailure("cp is needed on PATH");
 
-    WorkDir work(options.workDir, options.keep);
+    MarkedWorkDir work(options.workDir, options.keep, kProgram.name);
     const fs::path song = work.path() / "song.mp3";
     const fs::path copy = work.path() / "copy.mp3";
     const std::string errorLog = (work.path() / "errors.log").string();
-    const auto bytes = static_cast<uint64_t>(options.megabytes * 1024 * 1024);
-    std::fprintf(stderr, "quillon-tag-bench: generating a %.0f MiB MP3 file\n", options.megabytes);
+    const auto bytes = static_cast<uint64_t>(options.size * 1024 * 1024);
+    std::fprintf(stderr, "quillon-tag-bench: generating a %.0f MiB MP3 file\n", options.size);
     writeSong(song, bytes);
     const uint64_t audioBytes = fs::file_size(song) - 30;  // the generated tag is 30 bytes
     // Each side replaces a whole file of the same size on every run: cp truncates the copy
     // it made before, and the rewrite frees the file it replaces.
     runChecked({*cp, song.string(), copy.string()}, errorLog);
 
-    std::vector<double> tagWall, cpWall, tagCpu, cpCpu, ratios;
+    Row row{"tag set", "cp", kTarget, {}};
     std::fprintf(stderr, "quillon-tag-bench: %d run(s) of each command\n", options.runs);
     for (int run = 0; run < options.runs; ++run) {
         // Titles of one length keep the file's size from run to run.
@@ -226,54 +111,25 @@ int runBench(const Options& options) {
         const std::vector<std::string> tagSet = {options.cli.string(), "tag",     "set",
                                                  song.string(),        "--title", title};
         const std::vector<std::string> plainCopy = {*cp, song.string(), copy.string()};
-        RunResult t, c;
-        // Alternate which side goes first, so that drift in the machine's state falls on both.
-        if (run % 2 == 0) {
-            t = runChecked(tagSet, errorLog);
-            c = runChecked(plainCopy, errorLog);
-        } else {
-            c = runChecked(plainCopy, errorLog);
-            t = runChecked(tagSet, errorLog);
-        }
+        const auto [t, c] = runBoth(
+            run, [&] { return runChecked(tagSet, errorLog); },
+            [&] { return runChecked(plainCopy, errorLog); });
         checkTagged(song, audioBytes, title);
-        tagWall.push_back(t.wallSeconds);
-        cpWall.push_back(c.wallSeconds);
-        tagCpu.push_back(t.cpuSeconds);
-        cpCpu.push_back(c.cpuSeconds);
-        ratios.push_back(t.wallSeconds / c.wallSeconds);
+        row.timings.add(t, c);
         std::fprintf(stderr, "  run %d/%d: tag set %.3f s, cp %.3f s\n", run + 1, options.runs,
                      t.wallSeconds, c.wallSeconds);
     }
 
-    const double ratio = median(ratios);
     std::printf("\nquillon-tag-bench: %d run(s) each, a %.0f MiB file\n", options.runs,
-                options.megabytes);
-    std::printf(
-        "wall-clock medians in seconds; cpu = user + system; ratio = median of the\n"
-        "per-run quillon/cp wall-clock ratios\n\n");
-    std::printf("%-8s %-10s %9s %9s %9s %9s %7s %8s %4s\n", "pair", "reference", "quillon", "ref",
-                "q cpu", "ref cpu", "ratio", "target", "met");
-    std::printf("%-8s %-10s %9.3f %9.3f %9.3f %9.3f %7.3f   <=%.2f %4s\n", "tag set", "cp",
-                median(tagWall), median(cpWall), median(tagCpu), median(cpCpu), ratio, kTarget,
-                ratio <= kTarget ? "yes" : "NO");
-    return 0;
+                options.size);
+    printTable({row}, {.nameWidth = 8,
+                       .referenceHeader = "reference",
+                       .referenceWidth = 10,
+                       .referenceWord = "cp"});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-        if (!options) {
-            std::cout << kUsage;
-            return 0;
-        }
-        return runBench(*options);
-    } catch (const UsageError& error) {
-        std::cerr << "quillon-tag-bench: " << error.what() << "\nTry 'quillon-tag-bench --help'.\n";
-        return 2;
-    } catch (const std::exception& error) {
-        std::cerr << "quillon-tag-bench: " << error.what() << "\n";
-        return 1;
-    }
+    return benchMain(kProgram, argc, argv, runBench);
 }

@@ -39,8 +39,10 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
         main.Timer1Timer();
         EXPECT_TRUE(main.grab().save(folder + "/TMainForm.png"));
 
-        const QStringList order = {"TAboutForm",       "TOptions",  "Trename",    "TCdMsgForm",
-                                   "TRipPropressForm", "Trecorder", "Toggplayer", "Tid3editormain"};
+        const QStringList order = {"TAboutForm",    "TOptions",         "Trename",   "TCdMsgForm",
+                                   "Tmixer",        "TRipPropressForm", "Trecorder", "Toggplayer",
+                                   "Twav2mp3",      "Togg2wav",         "Twav2ogg",  "Togg2mp3",
+                                   "Tid3editormain"};
         for (const QString& name : order) {
             QDialog* window = main.window(name);
             ASSERT_NE(window, nullptr) << name.toStdString();

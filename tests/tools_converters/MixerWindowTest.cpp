@@ -1,0 +1,211 @@
+// The WAV mixer window, driven with clicks and file dialogs, mixing and joining real files.
+#include <QLabel>
+#include <QRadioButton>
+#include <random>
+
+#include "ErrorReport.h"
+#include "Shell.h"
+#include "ToolWindowTesting.h"
+#include "mixerUnit.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+
+class MixerTest : public ToolWindowTest {
+  protected:
+    void SetUp() override {
+        ToolWindowTest::SetUp();
+        m_window.show();
+    }
+    // Chooses a file with the dialog of the given "Iutput" or "Output" button.
+    void choose(const char* button, const std::string& name) {
+        auto seen = answerFileDialog(QString::fromStdString(file(name)));
+        click(&m_window, button);
+        ASSERT_TRUE(seen->shown);
+    }
+    QString status() { return child<QLabel>(&m_window, "spSLMsgOut")->text(); }
+    int gauge() { return child<QProgressBar>(&m_window, "Gauge1")->value(); }
+    bool idle() {
+        return child<QPushButton>(&m_window, "mixbutton")->isEnabled() &&
+               child<QPushButton>(&m_window, "closebutton")->isEnabled();
+    }
+    // Clicks "Mix" and waits for "Finished!".
+    bool mix() {
+        click(&m_window, "mixbutton");
+        return QTest::qWaitFor([&] { return status() == "Finished!"; }, 60000);
+    }
+
+    Tmixer m_window;
+};
+
+std::vector<int16_t> randomSamples(size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(-32768, 32767);
+    std::vector<int16_t> samples(count);
+    for (auto& value : samples)
+        value = static_cast<int16_t>(sample(random));
+    return samples;
+}
+
+TEST_F(MixerTest, TheFourChecksWarnInOrderAndStartNothing) {
+    for (const char* name : {"a.wav", "b.wav", "B.wav"})
+        writeWav(file(name), 1, 16, kRate, pcm16Bytes({1, 2, 3}));
+    EXPECT_EQ(m_window.windowTitle(), "WAV Mixer ");
+    EXPECT_EQ(child<QPushButton>(&m_window, "Button7")->text(), "Iutput");
+    BoxCatcher boxes;
+    // Names typed into the boxes are not choices.
+    type(&m_window, "edit1", file("a.wav"));
+    type(&m_window, "edit2", file("b.wav"));
+    type(&m_window, "edit3", file("out.wav"));
+    click(&m_window, "mixbutton");
+    choose("Button7", "a.wav");
+    click(&m_window, "mixbutton");
+    choose("button2", "a.wav");
+    click(&m_window, "mixbutton");
+    choose("button3", "out");
+    click(&m_window, "mixbutton");  // both inputs the same
+    choose("button2", "b.wav");
+    choose("button3", "b.wav");
+    click(&m_window, "mixbutton");  // an input as output
+    const QString sameFile =
+        " Please check the Input File and Output File! They can't be the same file! ";
+    EXPECT_EQ(boxes.texts(), (QStringList{" Please enter the first input File! ",
+                                          " Please enter the second input File! ",
+                                          " Please enter the output File! ", sameFile, sameFile}));
+    for (const auto& box : boxes.boxes) {
+        EXPECT_EQ(box.title, "");
+        EXPECT_EQ(box.icon, QMessageBox::Warning);
+    }
+    EXPECT_EQ(m_window.WaveOut1().FileName(), file("b.wav"));
+    EXPECT_FALSE(m_window.WaveOut1().Busy());
+    EXPECT_EQ(status(), "");
+
+    // Names that differ in letter case are different files.
+    choose("button3", "B.wav");
+    ASSERT_TRUE(mix());
+    EXPECT_EQ(boxes.boxes.size(), 5u);
+}
+
+TEST_F(MixerTest, MixingAveragesTheSamplesOnTheUiThread) {
+    // Longer than a few mixer blocks, the first input the shorter; the extremes included.
+    std::vector<int16_t> first = randomSamples(30001, 1);
+    std::vector<int16_t> second = randomSamples(41000, 2);
+    const std::vector<std::pair<int16_t, int16_t>> edges{
+        {1, 0}, {-1, 0}, {32767, 32767}, {-32768, -32768}, {-32768, 32767}, {-3, 0}};
+    for (size_t i = 0; i < edges.size(); ++i)
+        std::tie(first[i], second[i]) = edges[i];
+    writeWav(file("one.wav"), 1, 16, kRate, pcm16Bytes(first));
+    writeWav(file("two.wav"), 1, 16, kRate, pcm16Bytes(second));
+    choose("Button7", "one.wav");
+    choose("button2", "two.wav");
+    choose("button3", "mixed");
+    ThreadWatch watch(
+        child<QProgressBar>(&m_window, "Gauge1"),
+        {child<QWidget>(&m_window, "mixbutton"), child<QWidget>(&m_window, "closebutton")});
+    BoxCatcher boxes;
+    click(&m_window, "mixbutton");
+    EXPECT_EQ(status(), "Mixing,please wait......");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Finished!"; }, 60000));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(idle());
+    EXPECT_EQ(gauge(), 100);
+    EXPECT_EQ(watch.buttonChanges, 4);
+    EXPECT_EQ(watch.offThread, 0);
+
+    std::vector<int16_t> expected(second.size());
+    for (size_t i = 0; i < second.size(); ++i) {
+        const int a = i < first.size() ? first[i] : 0;
+        expected[i] = static_cast<int16_t>((a + second[i]) / 2);
+    }
+    EXPECT_EQ((std::vector<int16_t>(expected.begin(), expected.begin() + 6)),
+              (std::vector<int16_t>{0, 0, 32767, -32768, 0, -1}));
+    EXPECT_EQ(readBytes(file("mixed.wav")), canonicalWav(1, 16, kRate, pcm16Bytes(expected)));
+}
+
+TEST_F(MixerTest, ConcatenatingJoinsTheBytesAndTheModeOutlivesClosing) {
+    const auto first = pcm16Bytes(randomSamples(20000, 3));
+    const auto second = pcm16Bytes(randomSamples(9001, 4));
+    writeWav(file("one.wav"), 2, 16, kRate, first);
+    writeWav(file("two.wav"), 2, 16, kRate, second);
+    choose("Button7", "one.wav");
+    choose("button2", "two.wav");
+    choose("button3", "joined.wav");
+    QTest::mouseClick(child<QRadioButton>(&m_window, "radiobutton2"), Qt::LeftButton);
+    EXPECT_EQ(m_window.AudioMixer1().Mode(), amConcatenate);
+    ASSERT_TRUE(mix());
+    std::vector<uint8_t> both = first;
+    both.insert(both.end(), second.begin(), second.end());
+    EXPECT_EQ(readBytes(file("joined.wav")), canonicalWav(2, 16, kRate, both));
+
+    // Closing hides; showing again resets only the gauge.
+    click(&m_window, "closebutton");
+    EXPECT_FALSE(m_window.isVisible());
+    m_window.show();
+    EXPECT_EQ(gauge(), 0);
+    EXPECT_EQ(status(), "Finished!");
+    EXPECT_TRUE(child<QRadioButton>(&m_window, "radiobutton2")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(&m_window, "radiobutton1")->isChecked());
+    EXPECT_EQ(m_window.AudioMixer1().Mode(), amConcatenate);
+    QTest::mouseClick(child<QRadioButton>(&m_window, "radiobutton1"), Qt::LeftButton);
+    EXPECT_EQ(m_window.AudioMixer1().Mode(), amMix);
+    EXPECT_FALSE(child<QRadioButton>(&m_window, "radiobutton2")->isChecked());
+}
+
+TEST_F(MixerTest, CancelEndsTheWorkEarlyAndStillSaysFinished) {
+    const auto long1 = pcm16Bytes(randomSamples(kRate * 2 * 60, 5));
+    writeWav(file("one.wav"), 2, 16, kRate, long1);
+    writeWav(file("two.wav"), 2, 16, kRate, long1);
+    choose("Button7", "one.wav");
+    choose("button2", "two.wav");
+    choose("button3", "out.wav");
+    click(&m_window, "mixbutton");
+    click(&m_window, "cancelbutton");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Finished!"; }, 60000));
+    EXPECT_TRUE(idle());
+    EXPECT_LT(readBytes(file("out.wav")).size(), long1.size() / 2);
+}
+
+TEST_F(MixerTest, AStartErrorIsReportedAndLeavesTheWindowAsItWas) {
+    writeWav(file("one.wav"), 1, 16, kRate, pcm16Bytes({1, 2}));
+    writeBytes(file("two.wav"), {'n', 'o', 't', ' ', 'w', 'a', 'v'});
+    choose("Button7", "one.wav");
+    choose("button2", "two.wav");
+    choose("button3", "out.wav");
+    std::string expected;
+    try {
+        TWaveIn probe;
+        probe.SetFileName(file("two.wav"));
+        probe.Init();
+    } catch (const EACSException& error) {
+        expected = error.what();
+    }
+    ASSERT_FALSE(expected.empty());
+    BoxCatcher boxes;
+    click(&m_window, "mixbutton");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, errorReportText(QString::fromStdString(expected)));
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(status(), "") << "nothing is being mixed";
+    EXPECT_TRUE(idle());
+    EXPECT_FALSE(m_window.WaveOut1().Busy());
+    EXPECT_FALSE(m_window.WaveIn1().Busy()) << "the first input was let go again";
+}
+
+TEST_F(MixerTest, OpenButtonsHandEachRowToTheDesktop) {
+    QStringList opened;
+    setShellOpener([&](const QUrl& url) {
+        opened << url.toLocalFile();
+        return true;
+    });
+    type(&m_window, "edit1", "/a/1.wav");
+    type(&m_window, "edit2", "/b/2.wav");
+    type(&m_window, "edit3", "/c/3.wav");
+    for (const char* button :
+         {"BitBtn1", "BitBtn2", "spSkinButton1", "spSkinButton2", "spSkinButton4", "spSkinButton3"})
+        click(&m_window, button);
+    EXPECT_EQ(opened, (QStringList{"/a/1.wav", "/a/", "/b/2.wav", "/b/", "/c/3.wav", "/c/"}));
+    setShellOpener({});
+}
+
+}  // namespace
