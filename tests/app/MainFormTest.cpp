@@ -3,8 +3,8 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>

@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     // Five tracks of 20 to 40 seconds (75 frames a second).
-    const DiscImage image =
-        writeCueImage(folder, "Quillon Demo Disc", {75 * 31, 75 * 22, 75 * 40, 75 * 27, 75 * 35}, 7);
+    const DiscImage image = writeCueImage(folder, "Quillon Demo Disc",
+                                          {75 * 31, 75 * 22, 75 * 40, 75 * 27, 75 * 35}, 7);
     std::cout << image.sheet.string() << "\n";
     return 0;
 }
