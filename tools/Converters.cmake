@@ -1,6 +1,5 @@
 # The converter windows and the WAV mixer window.
 add_library(quillon_converters STATIC
-    ToolWindowActions.cpp ToolWindowActions.h
     ConverterForm.cpp ConverterForm.h ConverterForm.ui
     wav2oggUnit.cpp wav2oggUnit.h
     wav2mp3Unit.cpp wav2mp3Unit.h
@@ -9,4 +8,4 @@ add_library(quillon_converters STATIC
     mixerUnit.cpp mixerUnit.h mixerUnit.ui
 )
 target_include_directories(quillon_converters PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(quillon_converters PUBLIC quillon_audio quillon_shell quillon_mainform Qt6::Widgets)
+target_link_libraries(quillon_converters PUBLIC quillon_toolwindows)

@@ -4,4 +4,4 @@ add_library(quillon_playerrecorder STATIC
     recorderUnit.cpp recorderUnit.h recorderUnit.ui
 )
 target_include_directories(quillon_playerrecorder PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(quillon_playerrecorder PUBLIC quillon_audio quillon_shell quillon_mainform Qt6::Widgets)
+target_link_libraries(quillon_playerrecorder PUBLIC quillon_toolwindows)

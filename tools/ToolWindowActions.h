@@ -1,4 +1,4 @@
-// What the converter and mixer windows share: their frame, the shell actions of their file
+// What the tool windows share: their frame, the shell actions of their file
 // rows, the report of errors raised when a run starts, and handing a sink's reports over to
 // the window's own thread.
 #pragma once

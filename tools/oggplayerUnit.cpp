@@ -9,6 +9,7 @@
 
 #include "ErrorReport.h"
 #include "Shell.h"
+#include "ToolWindowActions.h"
 #include "ui_oggplayerUnit.h"
 
 namespace {
@@ -202,23 +203,17 @@ void Toggplayer::Button3Click() {
 
 void Toggplayer::AudioOut1Progress(TACSOutput* sender) {
     const int progress = sender->Progress();
-    QMetaObject::invokeMethod(
-        this,
-        [this, progress] {
-            ui->progressbar1->setValue(progress);
-            setIdle(false);
-        },
-        Qt::QueuedConnection);
+    onWindowThread(this, [this, progress] {
+        ui->progressbar1->setValue(progress);
+        setIdle(false);
+    });
 }
 
 void Toggplayer::AudioOut1Done(TACSOutput* sender) {
     // The error that ended the run, if any, is taken now, before a new run can clear it.
     const QString error = QString::fromStdString(sender->lastError());
-    QMetaObject::invokeMethod(
-        this,
-        [this, error] {
-            setIdle(true);
-            if (!error.isEmpty()) showErrorReport(error);
-        },
-        Qt::QueuedConnection);
+    onWindowThread(this, [this, error] {
+        setIdle(true);
+        if (!error.isEmpty()) showErrorReport(error);
+    });
 }

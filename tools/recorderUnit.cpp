@@ -5,6 +5,7 @@
 
 #include "ErrorReport.h"
 #include "Shell.h"
+#include "ToolWindowActions.h"
 #include "ui_recorderUnit.h"
 
 Trecorder::Trecorder(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Trecorder>()) {
@@ -74,23 +75,17 @@ void Trecorder::Button3Click() {
 
 void Trecorder::WaveOut1Progress(TACSOutput* sender) {
     const int progress = sender->Progress();
-    QMetaObject::invokeMethod(
-        this,
-        [this, progress] {
-            ui->progressbar1->setValue(progress);
-            setIdle(false);
-        },
-        Qt::QueuedConnection);
+    onWindowThread(this, [this, progress] {
+        ui->progressbar1->setValue(progress);
+        setIdle(false);
+    });
 }
 
 void Trecorder::WaveOut1Done(TACSOutput* sender) {
     // The error that ended the run, if any, is taken now, before a new run can clear it.
     const QString error = QString::fromStdString(sender->lastError());
-    QMetaObject::invokeMethod(
-        this,
-        [this, error] {
-            setIdle(true);
-            if (!error.isEmpty()) showErrorReport(error);
-        },
-        Qt::QueuedConnection);
+    onWindowThread(this, [this, error] {
+        setIdle(true);
+        if (!error.isEmpty()) showErrorReport(error);
+    });
 }
