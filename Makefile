@@ -46,7 +46,8 @@ test-fuzz: deps
 	bash scripts/run-fuzzers.sh build-fuzz/fuzz $(FUZZ_SECONDS)
 
 bench: build
-	./build/bench/quillon-bench && ./build/bench/quillon-rip-bench && ./build/bench/quillon-tag-bench
+	./build/bench/quillon-bench && ./build/bench/quillon-rip-bench && ./build/bench/quillon-tag-bench && \
+	    ./build/bench/quillon-skin-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -51,3 +51,4 @@ int tocCommand(const std::vector<std::string>& words);
 int cddbCommand(const std::vector<std::string>& words);
 int ripCommand(const std::vector<std::string>& words);
 int tagCommand(const std::vector<std::string>& words);
+int skinCommand(const std::vector<std::string>& words);

@@ -50,6 +50,12 @@ const char* const kUsage =
     "      44100 Hz, 16 bits, 2 channels). Ctrl+C ends the recording early and keeps it.\n"
     "  devices\n"
     "      List the sound output and recording devices.\n"
+    "  skin export FILE\n"
+    "      Write the skin built into the program to FILE (a skin file).\n"
+    "  skin unpack FILE DIR\n"
+    "      Write the bitmaps and the description of the skin file FILE into DIR.\n"
+    "  skin pack DIR FILE\n"
+    "      Pack the files of DIR (bitmaps and one *.ini description) into the skin file FILE.\n"
     "  --help\n"
     "      Show this text.\n"
     "\n"
@@ -79,6 +85,7 @@ int main(int argc, char** argv) {
         if (command == "cddb") return cddbCommand(rest);
         if (command == "rip") return ripCommand(rest);
         if (command == "tag") return tagCommand(rest);
+        if (command == "skin") return skinCommand(rest);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& error) {
         std::cerr << "quillon-cli: " << error.what() << "\nTry 'quillon-cli --help'.\n";

@@ -51,6 +51,11 @@ inline QColor colourFromValue(std::uint32_t v) {
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
+// The image an image reference of the description names: the entry called like the part after
+// the last '/' or '\\', when that ends in ".bmp" (lower case), decoded to RGB32; otherwise, or
+// when there is no such entry or it is not a BMP file, an empty image.
+QImage LoadSkinBitmap(const TSkinReader& reader, std::string_view reference);
+
 // The unit most skinned parts are drawn from: an image of equal frames with fixed margins.
 struct TDataSkinObject {
     int LeftWidth = 0;
