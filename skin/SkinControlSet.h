@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class QObject;
 class QWidget;
 class TSkinData;
 class TSkinControl;
@@ -36,8 +37,21 @@ class SkinControlSet {
     // The object skinning this widget, or null.
     TSkinControl* controlFor(const QWidget* widget) const;
 
+    // Skins controls that appeared since the last look (a dialog may build parts lazily);
+    // also run on its own when the window is shown or gets a new child.
+    void discover();
+
   private:
+    void walk(QWidget* parent);
+    void visitProgram(QWidget* widget);
+    void visitForeign(QWidget* widget);
+    void add(std::unique_ptr<TSkinControl> control, QWidget* widget, bool recolour);
+    void prune();
+
     std::vector<std::unique_ptr<TSkinControl>> m_controls;
     TSkinControl* m_hot = nullptr;
     QWidget* m_window = nullptr;
+    TSkinData* m_skin = nullptr;
+    bool m_programForm = false;
+    std::unique_ptr<QObject> m_watcher;
 };
