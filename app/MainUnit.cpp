@@ -11,6 +11,7 @@
 #include <QTreeWidgetItem>
 
 #include "Shell.h"
+#include "ShippedSkin.h"
 #include "ui_MainUnit.h"
 
 using quillon::cdplayer::CdError;
@@ -31,9 +32,24 @@ bool ready(bool available, quillon::cdplayer::CdAudioDevice& player) {
 
 }  // namespace
 
+// The window's stored skin component: the skin built into the program, switched on for every
+// window once it has loaded.
+void TMainForm::loadStoredSkin() {
+    SkinData1 = std::make_unique<TSkinData>(this);
+    SkinData1->setObjectName(QStringLiteral("SkinData1"));
+    SkinData1->beginReading();
+    SkinData1->SetDisableTag(99);
+    SkinData1->SetSkinControls(kAllSkinControls);
+    SkinData1->SetSkinFormtype(sfMainform);
+    SkinData1->SetActive(true);
+    SkinData1->ReadSkinStream(ShippedSkinStream());
+    SkinData1->Loaded();
+}
+
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()) {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Quillon"));
+    loadStoredSkin();
     QTreeWidget* list = ui->ListView1;
     // The number column also holds the check box, so it is wider than the number needs.
     const int widths[] = {60, 260, 87, 87};

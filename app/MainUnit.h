@@ -11,6 +11,7 @@
 #include "DiscSession.h"
 #include "IniFile.h"
 #include "TrackList.h"
+#include "WinSkinData.h"
 
 class QDialog;
 class QTreeWidgetItem;
@@ -30,6 +31,9 @@ class TMainForm : public QMainWindow {
     // there do nothing.
     void registerWindow(const QString& className, QDialog* window);
     QDialog* window(const QString& className) const { return m_windows.value(className); }
+
+    // The skin every window of the program is drawn from.
+    TSkinData& skinData() { return *SkinData1; }
 
     // What the other windows use.
     TIniFile& settings() { return *m_settings; }
@@ -82,7 +86,10 @@ class TMainForm : public QMainWindow {
     void closeMediaPlayer();
     void openHelp();
 
+    void loadStoredSkin();
+
     std::unique_ptr<Ui::TMainForm> ui;
+    std::unique_ptr<TSkinData> SkinData1;
     QMap<QString, QDialog*> m_windows;
     QString m_startDirectory;
     std::unique_ptr<TIniFile> m_settings;

@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <filesystem>
 
@@ -16,6 +19,15 @@
 #include "Windows.h"
 
 namespace {
+
+// A window as a person would see it: shown, its pending work (the skin's included) done, then
+// pictured.
+void picture(QWidget& window, const QString& file) {
+    window.show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
+}
 
 TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
     TempDir dir;
@@ -35,9 +47,8 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
         QDir().mkpath(folder);
         TMainForm main;
         const auto windows = createWindows(main);
-        main.show();
         main.Timer1Timer();
-        EXPECT_TRUE(main.grab().save(folder + "/TMainForm.png"));
+        picture(main, folder + "/TMainForm.png");
 
         const QStringList order = {"TAboutForm",    "TOptions",         "Trename",   "TCdMsgForm",
                                    "Tmixer",        "TRipPropressForm", "Trecorder", "Toggplayer",
@@ -47,11 +58,33 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
             QDialog* window = main.window(name);
             ASSERT_NE(window, nullptr) << name.toStdString();
             // Showing the rip window would start a rip; its picture does without.
-            if (name != "TRipPropressForm") window->show();
-            QCoreApplication::processEvents();
-            EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png")) << name.toStdString();
+            if (name != "TRipPropressForm") {
+                picture(*window, folder + "/" + name + ".png");
+            } else {
+                EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png"));
+            }
+            // Every page of the options window.
+            if (auto* pages = window->findChild<QTabWidget*>(); pages && name == "TOptions") {
+                for (int page = 1; page < pages->count(); ++page) {
+                    pages->setCurrentIndex(page);
+                    picture(*window, folder + QString("/TOptions-%1.png").arg(page + 1));
+                }
+                pages->setCurrentIndex(0);
+            }
             window->hide();
         }
+
+        // The windows that are not the program's own are drawn from the same skin.
+        QMessageBox box(QMessageBox::Information, "Quillon", "There are 3 tracks in the CD",
+                        QMessageBox::Ok | QMessageBox::Cancel, &main);
+        picture(box, folder + "/MessageBox.png");
+        box.hide();
+        QFileDialog files(&main, "Open", QString::fromStdString(dir.path().string()),
+                          "Wave files (*.wav)");
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.resize(640, 420);
+        picture(files, folder + "/FileDialog.png");
+        files.hide();
         EXPECT_EQ(windows.size(), static_cast<size_t>(order.size()));
     }
     std::filesystem::current_path(previous);
