@@ -54,14 +54,9 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 std::span<const std::uint8_t> shippedSkinFile() {
-    const auto stored = ShippedSkinStream();
-    const std::size_t count = stored.size() < 4
-                                  ? 0
-                                  : std::size_t(stored[0]) | std::size_t(stored[1]) << 8 |
-                                        std::size_t(stored[2]) << 16 | std::size_t(stored[3]) << 24;
-    if (count == 0 || count > stored.size() - 4)
-        throw BenchFailure("this program was built without a skin");
-    return stored.subspan(4, count);
+    const auto file = ShippedSkinFile();
+    if (file.empty()) throw BenchFailure("this program was built without a skin");
+    return file;
 }
 
 void run(const Options& options) {

@@ -18,14 +18,9 @@ int fail(const std::string& message) {
 }
 
 int exportSkin(const std::string& file) {
-    const auto stored = ShippedSkinStream();
-    const std::size_t count = stored.size() < 4
-                                  ? 0
-                                  : std::size_t(stored[0]) | std::size_t(stored[1]) << 8 |
-                                        std::size_t(stored[2]) << 16 | std::size_t(stored[3]) << 24;
-    if (count == 0 || count > stored.size() - 4)
-        return fail("this program was built without a skin");
-    WriteFileAtomically(file, stored.subspan(4, count));
+    const auto skin = ShippedSkinFile();
+    if (skin.empty()) return fail("this program was built without a skin");
+    WriteFileAtomically(file, skin);
     return 0;
 }
 
