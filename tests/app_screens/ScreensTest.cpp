@@ -57,12 +57,11 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
         for (const QString& name : order) {
             QDialog* window = main.window(name);
             ASSERT_NE(window, nullptr) << name.toStdString();
-            // Showing the rip window would start a rip; its picture does without.
-            if (name != "TRipPropressForm") {
-                picture(*window, folder + "/" + name + ".png");
-            } else {
-                EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png"));
-            }
+            // The rip window starts a rip when shown; with no row checked it has nothing to do.
+            if (name == "TRipPropressForm")
+                for (std::size_t row = 0; row < main.tracks().size(); ++row)
+                    main.tracks().row(row).checked = false;
+            picture(*window, folder + "/" + name + ".png");
             // Every page of the options window.
             if (auto* pages = window->findChild<QTabWidget*>(); pages && name == "TOptions") {
                 for (int page = 1; page < pages->count(); ++page) {
