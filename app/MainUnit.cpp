@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTreeWidgetItem>
 
+#include "AppIcon.h"
 #include "Shell.h"
 #include "ShippedSkin.h"
 #include "ui_MainUnit.h"
@@ -49,6 +50,8 @@ void TMainForm::loadStoredSkin() {
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()) {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Quillon"));
+    // Every window of the program shows the program's icon, the skinned captions included.
+    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(quillonIcon());
     loadStoredSkin();
     QTreeWidget* list = ui->ListView1;
     // The number column also holds the check box, so it is wider than the number needs.
