@@ -223,12 +223,9 @@ bool TSkinManage::routeKey(QObject* receiver, QEvent* event) {
     if (!form || !form->skinMenu() || form->menuMode()) return false;
     if (event->type() == QEvent::ShortcutOverride) {
         // Claim the key when the bar has it, so that it comes here as a key press.
-        for (const auto& item : form->skinMenu()->items())
-            if (item->enabled && TWinSkinMenu::accelerator(item->caption).toLower() == letter) {
-                event->accept();
-                return true;
-            }
-        return false;
+        if (!form->skinMenu()->itemForKey(letter)) return false;
+        event->accept();
+        return true;
     }
     return form->skinMenu()->handleAccelerator(letter);
 }

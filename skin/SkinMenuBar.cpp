@@ -225,15 +225,24 @@ void TWinSkinMenu::switchTo(int index) {
     openItem(index);
 }
 
+TMenuBtn* TWinSkinMenu::itemForKey(QChar key) const {
+    if (key.isNull()) return nullptr;
+    const QChar wanted = key.toLower();
+    for (const auto& item : m_items)
+        if (item->enabled && accelerator(item->caption).toLower() == wanted) return item.get();
+    for (const auto& item : m_items)
+        if (item->enabled && !item->caption.isEmpty() && accelerator(item->caption).isNull() &&
+            item->caption.front().toLower() == wanted)
+            return item.get();
+    return nullptr;
+}
+
 bool TWinSkinMenu::handleAccelerator(QChar key) {
-    if (key.isNull()) return false;
-    for (const auto& item : m_items) {
-        if (!item->enabled || accelerator(item->caption).toLower() != key.toLower()) continue;
-        item->MouseDown();
-        openItem(item->index);
-        return true;
-    }
-    return false;
+    TMenuBtn* item = itemForKey(key);
+    if (!item) return false;
+    item->MouseDown();
+    openItem(item->index);
+    return true;
 }
 
 bool TWinSkinMenu::isOurMenu(QObject* object) const {

@@ -52,7 +52,10 @@ class TWinSkinMenu : public QObject {
     // Opens an item: a command item triggers its action; a submenu pops up at the item's
     // bottom-left.
     void openItem(int index);
-    // Alt+key: opens the enabled item with that accelerator; false when none has it.
+    // The enabled item Alt+key opens: the one whose caption marks the key with '&', else the
+    // first whose caption has no marked key and starts with it, as on a system menu bar.
+    TMenuBtn* itemForKey(QChar key) const;
+    // Alt+key: opens the item itemForKey finds; false when there is none.
     bool handleAccelerator(QChar key);
 
     const std::vector<std::unique_ptr<TMenuBtn>>& items() const { return m_items; }

@@ -86,10 +86,21 @@ void TWinSkinForm::buildIcon() {
     if (!icon.isNull()) {
         const int size =
             m_window->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_window);
+        QImage picture(size, size, QImage::Format_ARGB32);
+        picture.fill(Qt::transparent);
+        {
+            QPainter painter(&picture);
+            painter.drawPixmap(QRect(0, 0, size, size), icon.pixmap(size, size));
+        }
+        // The caption keys the icon by colour, so its soft edge becomes hard: blended into the
+        // key colour, the edge would be neither the key nor the icon but a pink fringe.
         m_icon = QImage(size, size, QImage::Format_RGB32);
-        m_icon.fill(kSkinKeyColour);
-        QPainter painter(&m_icon);
-        painter.drawPixmap(QRect(0, 0, size, size), icon.pixmap(size, size));
+        for (int y = 0; y < size; ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            auto* to = reinterpret_cast<QRgb*>(m_icon.scanLine(y));
+            for (int x = 0; x < size; ++x)
+                to[x] = qAlpha(from[x]) >= 128 ? (from[x] | 0xFF000000u) : kSkinKeyColour;
+        }
         return;
     }
     if (!m_skin->SharedIcon.isNull()) {

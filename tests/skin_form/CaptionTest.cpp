@@ -1,4 +1,5 @@
 // The caption: which buttons show, where, and what clicking them and the caption does.
+#include <QPainter>
 #include <QTest>
 
 #include "TestSkin.h"
@@ -128,6 +129,41 @@ TEST_F(CaptionTest, ButtonsSitWhereTheSkinPutsThemAndFollowTheWindowsBoxes) {
         }
     }
     EXPECT_TRUE(buttonWithAction(*dialogForm, 0)->visible);
+}
+
+TEST_F(CaptionTest, AWindowIconsSoftEdgeShowsNoKeyColour) {
+    TTestMainForm main;
+    QPixmap icon(32, 32);
+    icon.fill(Qt::transparent);
+    {
+        QPainter painter(&icon);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 255));
+        painter.drawEllipse(QRectF(2.5, 2.5, 27, 27));
+    }
+    main.setWindowIcon(icon);
+    main.setWindowTitle(QString());  // no text across the icon's place
+    TWinSkinForm* form = showSkinned(main);
+    ASSERT_NE(form, nullptr);
+    const QRect place = buttonWithAction(*form, 3)->rect;
+    // Every pixel of the icon's place is the icon's blue or the caption behind it, never a
+    // blend of the icon with the key colour.
+    const QImage caption = form->composeCaption(main.width());
+    int blue = 0;
+    int behind = 0;
+    for (int y = place.top(); y <= place.bottom(); ++y)
+        for (int x = place.left(); x <= place.right(); ++x) {
+            const QRgb pixel = caption.pixel(x, y);
+            if (pixel == qRgb(0, 0, 255))
+                ++blue;
+            else if (pixel == caption.pixel(place.left() - 1, y))
+                ++behind;
+            else
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << pixel;
+        }
+    EXPECT_GT(blue, 100);
+    EXPECT_GT(behind, 0);
 }
 
 TEST_F(CaptionTest, OnlyAReleaseOnThePressedButtonRunsItsAction) {

@@ -84,6 +84,41 @@ TEST_F(MenuBarTest, AltAndALetterOpensThatItemsMenu) {
     EXPECT_EQ(openMenu(), nullptr);
 }
 
+TEST_F(MenuBarTest, ACaptionWithoutMarkedKeyAnswersToItsFirstLetterAfterTheMarkedOnes) {
+    QMenu* window = main.menuBar()->addMenu("Window");
+    window->addAction("&Tile");
+    QMenu* wide = main.menuBar()->addMenu("Say &Why");
+    wide->addAction("&Because");
+    QMenu* extra = main.menuBar()->addMenu("Extra");
+    extra->addAction("&More");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->skinMenu()->items().size() == 8; }));
+
+    // W is marked in "Say &Why": it wins over the unmarked "Window" before it.
+    QTest::keyClick(main.centralWidget(), Qt::Key_W, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wide->isVisible(); }));
+    EXPECT_FALSE(window->isVisible());
+    QTest::keyClick(wide, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wide->isVisible(); }));
+
+    // An unmarked caption answers to its first letter only, and "&Edit" keeps its marked E.
+    QTest::keyClick(main.centralWidget(), Qt::Key_X, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(openMenu(), nullptr);
+    QTest::keyClick(main.centralWidget(), Qt::Key_E, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.editMenu->isVisible(); }));
+    EXPECT_FALSE(extra->isVisible());
+    QTest::keyClick(main.editMenu, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main.editMenu->isVisible(); }));
+
+    // The letter follows the caption when it changes.
+    window->menuAction()->setText("Pane");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->skinMenu()->items()[5]->caption == "Pane"; }));
+    QTest::keyClick(main.centralWidget(), Qt::Key_P, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }));
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
+}
+
 TEST_F(MenuBarTest, ArrowKeysStepBetweenMenusAndWrapAround) {
     QTest::keyClick(&main, Qt::Key_V, Qt::AltModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return main.viewMenu->isVisible(); }));
