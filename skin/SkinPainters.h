@@ -35,9 +35,8 @@ QImage DrawNineSlice(QSize destination, const TDataSkinObject& object, int frame
 
 // The left L columns, the middle repeated, the right R columns, each stretched to the
 // destination height; drawn with magenta transparent when asked, else opaque.
-void DrawThreePart(QPainter& painter, const QRect& destination, const QImage& image,
-                   bool vertical, bool transparent, int frameCount, int frame, int left,
-                   int right);
+void DrawThreePart(QPainter& painter, const QRect& destination, const QImage& image, bool vertical,
+                   bool transparent, int frameCount, int frame, int left, int right);
 
 // Frame k of an image whose frames are as wide as the destination, stretched into it.
 void DrawFrameTransparent(QPainter& painter, const QRect& destination, const QImage& image,

@@ -249,7 +249,8 @@ int main(int argc, char** argv) {
     }
     p.end();
     desk.save(dir.filePath("preview.png"));
-    desk.copy(0, 0, 440, 340).scaled(880, 680, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+    desk.copy(0, 0, 440, 340)
+        .scaled(880, 680, Qt::IgnoreAspectRatio, Qt::FastTransformation)
         .save(dir.filePath("preview-active-2x.png"));
 
     // The caption's left and right ends and the buttons, four times as large.
