@@ -7,16 +7,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTabWidget>
-#include <QTimer>
-#include <filesystem>
 
-#include "DiscImages.h"
-#include "DriveList.h"
 #include "MainUnit.h"
-#include "MemoryWaveDevices.h"
+#include "ProgramUnderTest.h"
 #include "QtTestMain.h"
-#include "TestFiles.h"
-#include "Windows.h"
 
 namespace {
 
@@ -30,24 +24,13 @@ void picture(QWidget& window, const QString& file) {
 }
 
 TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
-    TempDir dir;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    std::filesystem::create_directory("discs");
-    writeCueImage(dir.path() / "discs", "demo", {75 * 31, 75 * 22, 75 * 40});
-    // The lookup of the CD information window meets a closed port, not the network.
-    const std::string settings = "[CDDB]\nserver=127.0.0.1:9\n";
-    writeBytes("settings.ini", {settings.begin(), settings.end()});
-    quillon::cdrom::setDiscFolder({});
-    installWaveService(std::make_unique<MemoryWaveService>(
-        std::vector<MemoryWaveService::Device>{{"Speakers"}},
-        std::vector<MemoryWaveService::Device>{{"Microphone"}}));
+    ProgramUnderTest program;
+    TMainForm& main = *program.main;
+    const auto& windows = program.windows;
+    const auto& dir = program.dir;
     {
         const QString folder = QCoreApplication::applicationDirPath() + "/screens";
         QDir().mkpath(folder);
-        TMainForm main;
-        const auto windows = createWindows(main);
-        main.Timer1Timer();
         picture(main, folder + "/TMainForm.png");
 
         const QStringList order = {"TAboutForm",    "TOptions",         "Trename",   "TCdMsgForm",
@@ -86,7 +69,6 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
         files.hide();
         EXPECT_EQ(windows.size(), static_cast<size_t>(order.size()));
     }
-    std::filesystem::current_path(previous);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "DriveList.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
+#include "ProgramUnderTest.h"
 #include "SkinManage.h"
 #include "SkinMenuBar.h"
 #include "TestFiles.h"
@@ -120,34 +121,8 @@ QImage grabScreen() {
 
 // ---- The program ----
 
-// The program as start-up makes it, in a folder of its own with a demo disc image for a CD
-// drive; one for all tests, as making every window takes a while.
-struct Program {
-    TempDir dir;
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::unique_ptr<TMainForm> main;
-    std::vector<std::unique_ptr<QDialog>> windows;
-
-    Program() {
-        std::filesystem::current_path(dir.path());
-        std::filesystem::create_directory("discs");
-        writeCueImage(dir.path() / "discs", "demo", {75 * 31, 75 * 22, 75 * 40});
-        const std::string settings = "[CDDB]\nserver=127.0.0.1:9\n";
-        writeBytes("settings.ini", {settings.begin(), settings.end()});
-        quillon::cdrom::setDiscFolder({});
-        installWaveService(std::make_unique<MemoryWaveService>(
-            std::vector<MemoryWaveService::Device>{{"Speakers"}},
-            std::vector<MemoryWaveService::Device>{{"Microphone"}}));
-        main = std::make_unique<TMainForm>();
-        windows = createWindows(*main);
-        main->Timer1Timer();
-    }
-    ~Program() {
-        windows.clear();
-        main.reset();
-        std::filesystem::current_path(previous);
-    }
-};
+// One program for all tests, as making every window takes a while.
+using Program = ProgramUnderTest;
 
 class XvfbTest : public ::testing::Test {
   protected:
