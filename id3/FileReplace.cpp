@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "TemporaryFile.h"
+
 namespace {
 
 // What one copy_file_range call is asked to copy: large enough to cost few calls, small
@@ -19,22 +21,6 @@ constexpr size_t kCopyChunk = size_t{1} << 23;
 void startWriteback(int out) {
     ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
-
-// Removes the temporary file unless it was handed over to its final name.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!m_path.empty()) ::unlink(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& path() const { return m_path; }
-    void keep() { m_path.clear(); }
-
-  private:
-    std::string m_path;
-};
 
 // Makes a rename in the folder durable. The replacement has already happened when this runs,
 // so a failure here is not reported.

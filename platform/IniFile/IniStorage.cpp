@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <random>
 
+#include "TemporaryFile.h"
+
 namespace inifile {
 
 namespace {
@@ -33,22 +35,6 @@ class Fd {
 
   private:
     int m_fd;
-};
-
-// Removes the temporary file unless it took the place of the real one.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!m_path.empty()) ::unlink(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& path() const { return m_path; }
-    void keep() { m_path.clear(); }
-
-  private:
-    std::string m_path;
 };
 
 bool sameTime(const timespec& a, const timespec& b) {
