@@ -71,15 +71,27 @@ void drawTick(Canvas& canvas, int x0, const QColor& colour, const QColor& under)
         colour, under);
 }
 
+// The look of frame i of a check box or radio button: unchecked, checked, disabled, disabled
+// checked.
+struct ToggleLook {
+    bool checked;
+    QColor border;
+    QColor fill;
+};
+ToggleLook toggleFrame(int i) {
+    const bool checked = i == 1 || i == 3;
+    const bool disabled = i >= 2;
+    const QColor border = disabled ? kLineSoft : checked ? kAccentDark : shade(kLine, -0.1);
+    const QColor fill =
+        checked ? (disabled ? QColor(186, 192, 200) : kAccent) : (disabled ? kFlat : kWhite);
+    return {checked, border, fill};
+}
+
 // Check box: 4 frames of 13 x 13 (unchecked, checked, disabled, disabled checked).
 QImage checkBox() {
     Canvas image(4 * 13, 13);
     for (int i = 0; i < 4; ++i) {
-        const bool checked = i == 1 || i == 3;
-        const bool disabled = i >= 2;
-        const QColor border = disabled ? kLineSoft : checked ? kAccentDark : shade(kLine, -0.1);
-        const QColor fill =
-            checked ? (disabled ? QColor(186, 192, 200) : kAccent) : (disabled ? kFlat : kWhite);
+        const auto [checked, border, fill] = toggleFrame(i);
         const QRectF box(i * 13, 0, 13, 13);
         image.roundedRect(box, 2.5, border, kFace);
         image.roundedRect(box.adjusted(1, 1, -1, -1), 1.5, fill);
@@ -92,11 +104,7 @@ QImage checkBox() {
 QImage radioButton() {
     Canvas image(4 * 13, 13);
     for (int i = 0; i < 4; ++i) {
-        const bool checked = i == 1 || i == 3;
-        const bool disabled = i >= 2;
-        const QColor border = disabled ? kLineSoft : checked ? kAccentDark : shade(kLine, -0.1);
-        const QColor fill =
-            checked ? (disabled ? QColor(186, 192, 200) : kAccent) : (disabled ? kFlat : kWhite);
+        const auto [checked, border, fill] = toggleFrame(i);
         const double x = i * 13;
         image.ellipse(QRectF(x, 0, 13, 13), border, kFace);
         image.ellipse(QRectF(x + 1, 1, 11, 11), fill);
