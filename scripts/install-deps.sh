@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev
   libogg-dev libvorbis-dev libmp3lame-dev libasound2-dev
   libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev
