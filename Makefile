@@ -12,7 +12,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build -j $(JOBS)
 
 # The program runs in run/, where a demo disc image stands in for a CD drive.
@@ -21,27 +21,28 @@ run: build
 	ls run/discs/*.cue >/dev/null 2>&1 || ./build/tests/support/quillon-make-demo-disc run/discs
 	cd run && ../build/app/quillon
 
-test: deps test-plain test-asan test-tsan test-fuzz
+test: deps
+	@MAKE="$(MAKE)" bash scripts/run-stages.sh test-plain test-asan test-tsan test-fuzz
 
 test-plain: build
 	cd build && ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
-	    -DQUILLON_SANITIZE=address,undefined >/dev/null
+	    -DQUILLON_SANITIZE=address,undefined
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --output-on-failure -j $(JOBS)
 
 test-tsan: deps
 	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DQUILLON_SANITIZE=thread -DQUILLON_AUDIO_ONLY=ON >/dev/null
+	    -DQUILLON_SANITIZE=thread -DQUILLON_AUDIO_ONLY=ON
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 test-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DQUILLON_FUZZ=ON >/dev/null
+	    -DQUILLON_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
 	bash scripts/run-fuzzers.sh build-fuzz/fuzz $(FUZZ_SECONDS)
 

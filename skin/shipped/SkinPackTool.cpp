@@ -2,7 +2,6 @@
 // file, and optionally writes it as a C++ source defining ShippedSkinStream().
 //
 //   quillon-skin-pack DIR FILE [--source CPP]
-//   quillon-skin-pack --empty-source CPP
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -49,14 +48,9 @@ void writeText(const std::string& file, const std::string& text) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        if (args.size() == 2 && args[0] == "--empty-source") {
-            writeText(args[1], streamSource({}));
-            return 0;
-        }
         if (args.size() != 2 && !(args.size() == 4 && args[2] == "--source")) {
             std::fputs(
-                "Usage: quillon-skin-pack DIR FILE [--source CPP]\n"
-                "       quillon-skin-pack --empty-source CPP\n",
+                "Usage: quillon-skin-pack DIR FILE [--source CPP]\n",
                 stderr);
             return 2;
         }
