@@ -10,6 +10,7 @@
 
 #include "MainUnit.h"
 #include "Shell.h"
+#include "WindowThread.h"
 #include "ui_RipPropressForm.h"
 
 TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
@@ -25,9 +26,8 @@ TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
             &TRipPropressForm::spSkinButtonStopClick);
     // The Ogg sink reports on its worker thread; the job's work for those reports runs here.
     RipObserver& observer = *this;
-    m_job = std::make_unique<RipJob>(observer, [this](std::function<void()> work) {
-        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
-    });
+    m_job = std::make_unique<RipJob>(
+        observer, [this](std::function<void()> work) { onWindowThread(this, std::move(work)); });
 }
 
 TRipPropressForm::~TRipPropressForm() = default;

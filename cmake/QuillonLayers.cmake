@@ -10,7 +10,7 @@ set(QUILLON_LAYER_0 quillon_akrip32_api quillon_bladedll_api quillon_posix quill
     quillon_waveaudio quillon_cdrom quillon_cdplayer quillon_bladeenc quillon_shell)
 set(QUILLON_LAYER_1 quillon_audio quillon_id3 quillon_ripcore quillon_skinfile)
 set(QUILLON_LAYER_2 quillon_skin quillon_shippedskin)
-set(QUILLON_LAYER_3 quillon_errorreport quillon_toolwindows quillon_converters
+set(QUILLON_LAYER_3 quillon_errorreport quillon_windowthread quillon_toolwindows quillon_converters
     quillon_playerrecorder quillon_id3editor quillon_mainform quillon_dialogs quillon_windows)
 # Libraries that must not link Qt, even indirectly through a public link.
 set(QUILLON_QT_FREE quillon_akrip32_api quillon_bladedll_api quillon_posix quillon_inifile

@@ -3,11 +3,12 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLineEdit>
-#include <QMetaObject>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
 #include <exception>
 
+#include "ACS_Classes.h"
 #include "ErrorReport.h"
 #include "Shell.h"
 
@@ -46,6 +47,20 @@ void reportingErrors(const std::function<void()>& handler) {
     }
 }
 
-void onWindowThread(QObject* window, std::function<void()> work) {
-    QMetaObject::invokeMethod(window, std::move(work), Qt::QueuedConnection);
+void showRunProgress(QObject* window, QProgressBar* gauge, std::function<void(bool)> setIdle,
+                     TACSOutput* sender) {
+    const int progress = sender->Progress();
+    onWindowThread(window, [gauge, setIdle = std::move(setIdle), progress] {
+        gauge->setValue(progress);
+        setIdle(false);
+    });
+}
+
+void showRunDone(QObject* window, std::function<void(bool)> setIdle, TACSOutput* sender) {
+    // The error that ended the run, if any, is taken now, before a new run can clear it.
+    const QString error = QString::fromStdString(sender->lastError());
+    onWindowThread(window, [setIdle = std::move(setIdle), error] {
+        setIdle(true);
+        if (!error.isEmpty()) showErrorReport(error);
+    });
 }

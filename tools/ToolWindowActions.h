@@ -6,10 +6,14 @@
 #include <QString>
 #include <functional>
 
+#include "WindowThread.h"
+
 class QAbstractButton;
 class QDialog;
 class QLineEdit;
 class QObject;
+class QProgressBar;
+class TACSOutput;
 
 // A fixed-size dialog frame with only a close box.
 void setToolWindowFrame(QDialog& window);
@@ -29,5 +33,10 @@ void openFolderOf(const QLineEdit& box);
 // the general error report. Widgets are built without exceptions, so an error must not
 // unwind through the signal that called the handler.
 void reportingErrors(const std::function<void()>& handler);
-// Queues work for the thread of window (the UI thread); dropped if the window is gone first.
-void onWindowThread(QObject* window, std::function<void()> work);
+
+// A player's or recorder's handling of its sink's reports, called on the sink's worker: a
+// progress report moves the gauge and marks the window busy; the end marks it idle and reports
+// the error that ended the run, if any. setIdle runs on the window's thread.
+void showRunProgress(QObject* window, QProgressBar* gauge, std::function<void(bool)> setIdle,
+                     TACSOutput* sender);
+void showRunDone(QObject* window, std::function<void(bool)> setIdle, TACSOutput* sender);

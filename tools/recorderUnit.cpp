@@ -74,18 +74,11 @@ void Trecorder::Button3Click() {
 }
 
 void Trecorder::WaveOut1Progress(TACSOutput* sender) {
-    const int progress = sender->Progress();
-    onWindowThread(this, [this, progress] {
-        ui->progressbar1->setValue(progress);
-        setIdle(false);
-    });
+    showRunProgress(
+        this, ui->progressbar1, [this](bool idle) { setIdle(idle); }, sender);
 }
 
 void Trecorder::WaveOut1Done(TACSOutput* sender) {
-    // The error that ended the run, if any, is taken now, before a new run can clear it.
-    const QString error = QString::fromStdString(sender->lastError());
-    onWindowThread(this, [this, error] {
-        setIdle(true);
-        if (!error.isEmpty()) showErrorReport(error);
-    });
+    showRunDone(
+        this, [this](bool idle) { setIdle(idle); }, sender);
 }
