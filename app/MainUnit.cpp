@@ -11,6 +11,7 @@
 #include <QTreeWidgetItem>
 
 #include "AppIcon.h"
+#include "HelpManual.h"
 #include "Shell.h"
 #include "ShippedSkin.h"
 #include "ui_MainUnit.h"
@@ -322,8 +323,10 @@ void TMainForm::buildTrackList() {
     }
 }
 
+// The manual ships with the program, so it is found from the executable, not the start
+// directory.
 void TMainForm::openHelp() {
-    shellOpen(m_startDirectory + QStringLiteral("/Quillon.chm"));
+    openManual(this, QCoreApplication::applicationDirPath());
 }
 
 // ---- The CD player --------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The WAV mixer window, driven with clicks and file dialogs, mixing and joining real files.
 #include <QLabel>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <random>
 
 #include "ErrorReport.h"
@@ -85,6 +86,26 @@ TEST_F(MixerTest, TheFourChecksWarnInOrderAndStartNothing) {
     choose("button3", "B.wav");
     ASSERT_TRUE(mix());
     EXPECT_EQ(boxes.boxes.size(), 5u);
+}
+
+// Each row of the window sits on a captioned tab that tells which file it chooses.
+TEST_F(MixerTest, EachRowSitsUnderTheTabNamingItsFile) {
+    const struct {
+        const char* tabs;
+        const char* caption;
+        const char* button;
+        const char* edit;
+    } rows[] = {{"input1tabs", "Input WAV File1", "Button7", "edit1"},
+                {"input2tabs", "Input WAV File2", "button2", "edit2"},
+                {"outputtabs", "Output WAV File", "button3", "edit3"}};
+    for (const auto& row : rows) {
+        auto* tabs = child<QTabWidget>(&m_window, row.tabs);
+        ASSERT_EQ(tabs->count(), 1) << row.tabs;
+        EXPECT_EQ(tabs->tabText(0), row.caption);
+        EXPECT_TRUE(tabs->widget(0)->isAncestorOf(child<QWidget>(&m_window, row.button)))
+            << row.button;
+        EXPECT_TRUE(tabs->widget(0)->isAncestorOf(child<QWidget>(&m_window, row.edit))) << row.edit;
+    }
 }
 
 TEST_F(MixerTest, MixingAveragesTheSamplesOnTheUiThread) {
