@@ -165,6 +165,29 @@ TEST_F(RipWindowTest, EscapeCancelsWhileWorkingAndClosesAfterwards) {
     EXPECT_TRUE(main->timer().isActive());
 }
 
+// A cancelled MP3 job closes its window itself, though it still counts as working then.
+TEST_F(RipWindowTest, ACancelledMp3JobStillClosesItsWindow) {
+    int questions = 0;
+    bool pressed = false;
+    bool leftOpen = false;
+    ripWith([&] {
+        if (!pressed && rip->windowTitle().startsWith("Processing:02")) {
+            pressed = true;
+            answerCancelQuestion(QMessageBox::Yes, questions);
+            QTest::keyClick(button(), Qt::Key_Escape);
+        }
+        leftOpen = rip->isVisible() && closeWhenFinished();
+        return leftOpen;
+    });
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(questions, 1);
+    EXPECT_FALSE(rip->isVisible());
+    EXPECT_EQ(rip->job().outcome(), RipOutcome::Cancelled);
+    EXPECT_TRUE(std::filesystem::exists("out/Track-01.mp3"));
+    EXPECT_FALSE(std::filesystem::exists("out/Track-02.mp3"));
+    EXPECT_FALSE(std::filesystem::exists("out/Track-02.mp3.convert"));
+}
+
 // Every way of closing a window leaves it up while an Ogg track is converted, and the main
 // window keeps its hands off the drive until the job is over.
 TEST_F(RipWindowTest, NothingClosesTheWindowWhileTracksAreConverted) {
