@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QSet>
 #include <QStyle>
 #include <QTreeWidgetItem>
 
@@ -187,7 +188,13 @@ void TMainForm::setStatus(const QString& text) {
 void TMainForm::showRows() {
     QTreeWidget* list = ui->ListView1;
     const QSignalBlocker blocker(list);
-    const int current = currentRow();
+    // A refresh (a format switch, a rename, a finished track) must not lose the user's place:
+    // the player starts from the selected row. Rows are known by their track number, the
+    // caption, since the items themselves are replaced.
+    QSet<QString> selected;
+    for (const QTreeWidgetItem* item : list->selectedItems())
+        selected.insert(item->text(0));
+    const QString current = list->currentItem() ? list->currentItem()->text(0) : QString();
     list->clear();
     for (const TrackRow& row : m_tracks.rows()) {
         auto* item = new QTreeWidgetItem(list);
@@ -200,9 +207,10 @@ void TMainForm::showRows() {
             item->setTextAlignment(column, Qt::AlignCenter);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+        const QString caption = item->text(0);
+        if (caption == current) list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        if (selected.contains(caption)) item->setSelected(true);
     }
-    if (current >= 0 && current < list->topLevelItemCount())
-        list->setCurrentItem(list->topLevelItem(current), 0, QItemSelectionModel::NoUpdate);
 }
 
 // ---- Output format and folder ---------------------------------------------------------------
@@ -257,17 +265,18 @@ void TMainForm::selectAll() {
 void TMainForm::unselectAll() {
     m_tracks.invertChecks();
     QTreeWidget* list = ui->ListView1;
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    QTreeWidgetItem* focused = list->currentItem();
-    showRows();
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+    showRows();  // new items, with the selection and the focus mark of the old ones
+    const int count = list->topLevelItemCount();
+    for (int row = 0; row < count; ++row) {
         QTreeWidgetItem* item = list->topLevelItem(row);
-        item->setSelected(!selected.contains(list->topLevelItem(row)));
+        item->setSelected(!item->isSelected());
     }
     // The focus mark moves off the row that had it, onto the first row that had none.
-    const int focusedRow = focused ? list->indexOfTopLevelItem(focused) : -1;
-    if (focusedRow != 0 && list->topLevelItemCount() > 0)
-        list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    const int target = currentRow() == 0 ? 1 : 0;
+    if (target < count)
+        list->setCurrentItem(list->topLevelItem(target), 0, QItemSelectionModel::NoUpdate);
+    else
+        list->selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
     list->setFocus();
 }
 

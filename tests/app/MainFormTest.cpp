@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <chrono>
 #include <filesystem>
@@ -52,6 +53,7 @@ class MainFormTest : public ::testing::Test {
         installWaveService(std::move(service));
     }
     void TearDown() override {
+        sound->holdOutput(false);  // a test that failed half-way may have left it playing
         form.reset();
         installWaveService(std::make_unique<MemoryWaveService>(
             std::vector<MemoryWaveService::Device>{}, std::vector<MemoryWaveService::Device>{}));
@@ -83,6 +85,18 @@ class MainFormTest : public ::testing::Test {
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
             result << (list()->topLevelItem(i)->checkState(0) == Qt::Checked);
         return result;
+    }
+    QList<int> selectedRows() {
+        QList<int> result;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            if (list()->topLevelItem(i)->isSelected()) result << i;
+        return result;
+    }
+    // Clicks a row away from its check box, as a user picks it.
+    void clickRow(int row, Qt::KeyboardModifiers modifiers = {}) {
+        const QRect rect = list()->visualItemRect(list()->topLevelItem(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers,
+                          QPoint(list()->columnWidth(0) + 20, rect.center().y()));
     }
 
     TempDir m_dir;
@@ -158,6 +172,44 @@ TEST_F(MainFormTest, CheckAllSelectsAndInverts) {
     QTest::mouseClick(checkAll, Qt::LeftButton);  // checked again: select all
     EXPECT_EQ(checks(), (QList<bool>{true, true, true}));
     EXPECT_EQ(list()->selectedItems().size(), 3);
+}
+
+TEST_F(MainFormTest, UnselectAllSwapsTheSelectedAndTheOtherRows) {
+    insertDisc({75, 75, 75, 75, 75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    clickRow(0);
+    clickRow(1, Qt::ControlModifier);
+    ASSERT_EQ(selectedRows(), (QList<int>{0, 1}));
+    ASSERT_EQ(main.currentRow(), 1);
+    QTest::mouseClick(control<QCheckBox>("spSkinCheckRadioBox1"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(checks(), QList<bool>(6, false));
+    EXPECT_EQ(main.currentRow(), 0) << "the focus mark leaves its row for the first without";
+    EXPECT_EQ(main.focusWidget(), list()) << "the list takes the keyboard focus";
+    QTest::mouseClick(control<QCheckBox>("spSkinCheckRadioBox1"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), (QList<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(MainFormTest, RefreshingTheRowsKeepsTheUsersPlace) {
+    insertDisc({75, 75, 75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    clickRow(1);
+    clickRow(2, Qt::ControlModifier);
+    QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
+    EXPECT_EQ(names()[2], "Track-03.wav");
+    EXPECT_EQ(selectedRows(), (QList<int>{1, 2}));
+    EXPECT_EQ(main.currentRow(), 2);
+
+    // The player starts from the first selected row, and steps from there.
+    QTest::mouseClick(control<QToolButton>("playButton"), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 2; }));
+    QTest::mouseClick(control<QRadioButton>("oggcheck"), Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>("nextButton"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), (QList<int>{2}));
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 3; }));
+    main.stopPlaying();
 }
 
 TEST_F(MainFormTest, PlayerFollowsTheRows) {
