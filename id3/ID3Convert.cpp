@@ -179,7 +179,8 @@ std::optional<std::string> content23(std::string_view id, std::string_view conte
         const std::string language(rest.substr(0, 3));
         rest.remove_prefix(3);
         const std::string description = decodeId3Text(encoding, takeString(rest, encoding));
-        const std::string text = decodeId3Text(encoding, takeString(rest, encoding));
+        // The text runs to the end of the frame, terminators and all, as readers take it.
+        const std::string text = decodeId3Text(encoding, rest);
         const std::string both = encodeStrings({description, text}, false);
         return both.substr(0, 1) + language + both.substr(1);
     }
