@@ -178,7 +178,10 @@ std::optional<std::string> content23(std::string_view id, std::string_view conte
         if (rest.size() < 3) return std::nullopt;
         const std::string language(rest.substr(0, 3));
         rest.remove_prefix(3);
-        const std::string description = decodeId3Text(encoding, takeString(rest, encoding));
+        // Without a terminator there is no description: everything is the text.
+        const std::string description = afterTerminator(rest, encoding) == std::string_view::npos
+                                            ? std::string()
+                                            : decodeId3Text(encoding, takeString(rest, encoding));
         // The text runs to the end of the frame, terminators and all, as readers take it.
         const std::string text = decodeId3Text(encoding, rest);
         const std::string both = encodeStrings({description, text}, false);
