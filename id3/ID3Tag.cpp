@@ -1,5 +1,7 @@
 #include "ID3Tag.h"
 
+#include "ID3Frames.h"
+
 namespace {
 
 // Frame format flags of version 2.3.
@@ -77,9 +79,10 @@ bool readFlags24(TID3Frame& frame, std::string_view content, bool tagUnsynchroni
 }
 
 // Reads frames from position on. True when the list ended cleanly: at padding or at the
-// body's end, not at something that is no frame.
+// body's end, not at something that is no frame. resyncFrames: the body of a version 2.3 tag
+// is still unsynchronised, and each frame's size counts its stored bytes.
 bool walkFrames(TID3Tag& tag, uint8_t flags, std::string_view body, size_t position,
-                bool syncSafeSizes) {
+                bool syncSafeSizes, bool resyncFrames = false) {
     const size_t idSize = tag.version == 2 ? 3 : 4;
     const size_t headerSize = tag.version == 2 ? 6 : 10;
     while (position + headerSize <= body.size()) {
@@ -103,7 +106,11 @@ bool walkFrames(TID3Tag& tag, uint8_t flags, std::string_view body, size_t posit
         } else {
             frame.status = static_cast<uint8_t>(header[8]);
             frame.format = static_cast<uint8_t>(header[9]);
-            if (tag.version == 3) {
+            if (tag.version == 3 && resyncFrames) {
+                const std::string data = resynchronise(content);
+                readFlags23(frame, data);
+                frame.stored = frame23(id, data, frame.status, frame.format);
+            } else if (tag.version == 3) {
                 readFlags23(frame, content);
                 frame.stored = std::string(body.substr(position, headerSize + size));
             } else if (!readFlags24(frame, content, flags & kTagUnsynchronised)) {
@@ -138,12 +145,20 @@ TID3Tag parseTag(uint8_t version, uint8_t flags, std::string_view body) {
         tag.compressed = true;
         return tag;
     }
-    // Before version 2.4 unsynchronisation covers the whole tag, extended header included;
-    // from 2.4 on it is undone frame by frame.
-    std::string whole;
     if (version < 4 && (flags & kTagUnsynchronised)) {
-        whole = resynchronise(body);
-        body = whole;
+        // Before version 2.4 unsynchronisation covers the whole tag, extended header
+        // included, and frame sizes count the bytes before it.
+        const std::string whole = resynchronise(body);
+        if (walkFrames(tag, flags, whole, framesStart(version, flags, whole), false) ||
+            version == 2)
+            return tag;
+        // Some writers count a 2.3 frame's stored bytes instead; when the list only ends
+        // cleanly read so, it was written so.
+        TID3Tag perFrame;
+        perFrame.version = version;
+        return walkFrames(perFrame, flags, body, framesStart(version, flags, body), false, true)
+                   ? perFrame
+                   : tag;
     }
     const size_t start = framesStart(version, flags, body);
     if (version != 4) {

@@ -149,6 +149,15 @@ TEST_F(ID3v2File, Version23UnsynchronisationAndExtendedHeader) {
     const std::string body = unsynchronised(extended + frames);
     const TID3v2 tag = read(tagHeader(uint32_t(body.size()), 3, 0xC0) + body + audio(50));
     EXPECT_EQ(std::make_pair(tag.Title(), tag.Artist()), std::make_pair("Ti\u00FF"s, "Art"s));
+
+    // Some writers count each frame's stored bytes instead.
+    const std::string storedFrames = frame("TIT2", unsynchronised("\1\xFF\xFE"
+                                                                  "T\0i\0\xFF\0"s)) +
+                                     frame("TPE1", "\0Art"s);
+    const TID3v2 perFrame =
+        read(tagHeader(uint32_t(storedFrames.size()), 3, 0x80) + storedFrames + audio(50));
+    EXPECT_EQ(std::make_pair(perFrame.Title(), perFrame.Artist()),
+              std::make_pair("Ti\u00FF"s, "Art"s));
 }
 
 TEST_F(ID3v2File, UnreadableTagsGiveNoFields) {
