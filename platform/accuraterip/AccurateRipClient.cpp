@@ -21,11 +21,28 @@ struct CurlCloser {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
 
+// A name or a bracketed IPv6 address, with an optional ":port" of digits.
 bool validHost(const std::string& host) {
-    return !host.empty() && std::all_of(host.begin(), host.end(), [](unsigned char c) {
-        return std::isalnum(c) != 0 || c == '.' || c == '-' || c == '_' || c == ':' || c == '[' ||
-               c == ']';
-    });
+    std::size_t end = 0;
+    if (!host.empty() && host.front() == '[') {
+        end = host.find(']');
+        if (end == std::string::npos || end == 1) return false;
+        if (!std::all_of(host.begin() + 1, host.begin() + static_cast<long>(end),
+                         [](unsigned char c) { return std::isxdigit(c) != 0 || c == ':'; }))
+            return false;
+        ++end;
+    } else {
+        end = std::min(host.find(':'), host.size());
+        if (end == 0 ||
+            !std::all_of(host.begin(), host.begin() + static_cast<long>(end), [](unsigned char c) {
+                return std::isalnum(c) != 0 || c == '.' || c == '-' || c == '_';
+            }))
+            return false;
+    }
+    if (end == host.size()) return true;
+    return host[end] == ':' && end + 1 < host.size() && host.size() - end <= 6 &&
+           std::all_of(host.begin() + static_cast<long>(end) + 1, host.end(),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 bool validPath(const std::string& path) {
