@@ -55,7 +55,6 @@ class TrackChecksum {
     std::array<std::uint8_t, 4> m_partial{};
     std::uint32_t m_partialBytes = 0;
     std::vector<std::uint32_t> m_tail;  // last track: a ring of the latest samples
-    std::size_t m_tailNext = 0;
 };
 
 }  // namespace quillon::accuraterip
