@@ -140,7 +140,10 @@ void TACSThread::shutdown() {
     }
     m_wake.notify_all();
     if (onWorker()) {
-        // Destroyed from its own handler: the loop ends when the handler returns.
+        // Destroyed from its own done handler: the sink's parts are still there for the
+        // last step, but nothing is once the handler returns.
+        m_chunkStep(true);
+        *m_alive = false;
         m_thread.detach();
     } else {
         m_thread.join();
@@ -153,6 +156,7 @@ void TACSThread::waitUntilRunnable() {
 }
 
 void TACSThread::body() {
+    const std::shared_ptr<std::atomic<bool>> alive = m_alive;
     while (!m_exitRequested) {
         waitUntilRunnable();
         if (m_exitRequested) break;
@@ -165,6 +169,7 @@ void TACSThread::body() {
         }
         StopRequested = false;
         m_endRun();
+        if (!*alive) return;  // the done handler destroyed the sink, and this with it
         if (SuspendWhenIdle) {
             std::lock_guard lock(m_lock);
             if (m_externalRunPending)
@@ -302,9 +307,10 @@ void TACSOutput::EndRun() {
     }
     m_inputInitialised = false;
     m_busy = false;
-    if (OnDone) {
+    // A copy, as a handler that destroys the sink destroys OnDone with it.
+    if (const TOutputDoneEvent done = OnDone) {
         try {
-            OnDone(this);
+            done(this);
         } catch (const std::exception& error) {
             keepError(error.what());
         }

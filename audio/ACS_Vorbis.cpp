@@ -207,6 +207,7 @@ void TVorbisOut::Prepare() {
                             " channels at " + std::to_string(rate) + " Hz with quality " +
                             std::to_string(m_compression));
     }
+    m_carry.reset(m_bytesPerSample * m_channels);  // at most 255 channels: always fits
     vorbis_comment_init(&m_comment);
     for (const std::string& line : m_comments) {
         const size_t equals = line.find('=');
@@ -264,13 +265,13 @@ bool TVorbisOut::ProcessChunk(bool abort) {
     reportProgress();
     if (abort || m_endOfStream) return false;
 
-    const int n = Input()->ReadData(m_chunk.data(), static_cast<int>(m_chunk.size()));
+    const int n = m_carry.read(*Input(), m_chunk.data(), static_cast<int>(m_chunk.size()));
     if (n <= 0) {
         vorbis_analysis_wrote(&m_dsp, 0);  // end of input: the encoder closes the stream
         encodePending();
         return true;
     }
-    const int frameBytes = std::max(1, m_bytesPerSample * m_channels);
+    const int frameBytes = m_bytesPerSample * m_channels;
     const int frames = n / frameBytes;
     // The encoder works in short blocks; handing it the chunk in small pieces keeps its
     // internal copying small.
