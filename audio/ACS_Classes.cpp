@@ -109,24 +109,25 @@ void TACSThread::suspend() {
     m_suspended = true;
 }
 
+// The wake-ups below are given while the lock is held: once the worker gets going, a done
+// handler may destroy the sink, and this object with it, so nothing here may touch it after
+// the lock is let go.
+
 void TACSThread::resume() {
-    {
-        std::lock_guard lock(m_lock);
-        m_suspended = false;
-    }
+    std::lock_guard lock(m_lock);
+    m_suspended = false;
     m_wake.notify_all();
 }
 
-void TACSThread::runStarted() {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_suspended) {
-            m_suspended = false;
-        } else if (!onWorker()) {
-            // The worker may be between the end of the last run and suspending itself;
-            // it must not sleep through this run.
-            m_externalRunPending = true;
-        }
+void TACSThread::runStarted(const std::function<void()>& start) {
+    std::lock_guard lock(m_lock);
+    start();
+    if (m_suspended) {
+        m_suspended = false;
+    } else if (!onWorker()) {
+        // The worker may be between the end of the last run and suspending itself;
+        // it must not sleep through this run.
+        m_externalRunPending = true;
     }
     m_wake.notify_all();
 }
@@ -277,10 +278,11 @@ void TACSOutput::Run() {
         m_inputInitialised = false;
         throw;
     }
-    m_busy = true;
-    m_thread.StopRequested = false;
-    m_canOutput = true;
-    m_thread.runStarted();
+    m_thread.runStarted([this] {
+        m_busy = true;
+        m_thread.StopRequested = false;
+        m_canOutput = true;
+    });
 }
 
 bool TACSOutput::step(bool abort) {

@@ -154,8 +154,9 @@ class TACSThread {
     bool suspended() const;
     void suspend();
     void resume();
-    // Tells an idle worker that a run was started; see TACSOutput::Run.
-    void runStarted();
+    // Starts a run: `start` marks the sink running, and the idle worker is told; see
+    // TACSOutput::Run.
+    void runStarted(const std::function<void()>& start);
     bool onWorker() const { return std::this_thread::get_id() == m_thread.get_id(); }
     // Ends the loop and waits for it; idempotent. Called on the worker itself (a sink
     // destroyed by its own done handler), it makes the loop's last step at once and leaves
