@@ -86,10 +86,10 @@ void TMP3Out::Prepare() {
         if (lame_init_params(m_lame) < 0)
             throw EACSException("The MP3 encoder cannot encode " + std::to_string(rate) +
                                 " Hz at " + std::to_string(mp3BitRateKbps(m_bitRate)) + " kbit/s");
-        m_output.assign(static_cast<size_t>(outputBound(kMaxFramesPerCall, rate,
-                                                        lame_get_out_samplerate(m_lame),
-                                                        lame_get_brate(m_lame))),
-                        0);
+        m_output.assign(
+            static_cast<size_t>(outputBound(
+                kMaxFramesPerCall, rate, lame_get_out_samplerate(m_lame), lame_get_brate(m_lame))),
+            0);
         m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
     } catch (...) {
         releaseEncoder();

@@ -79,6 +79,9 @@ void TVorbisIn::OpenFile() {
         }
         file.release();  // the decoder owns it now and frees it in ov_clear
         m_decoderOpen = true;
+        // In a chained file (several streams one after another) the decoder's open leaves
+        // it in the last stream, and the ones before would never be heard.
+        if (ov_streams(&m_decoder) > 1 && ov_seekable(&m_decoder)) ov_pcm_seek(&m_decoder, 0);
 
         m_comments.clear();
         if (const vorbis_comment* comment = ov_comment(&m_decoder, -1)) {

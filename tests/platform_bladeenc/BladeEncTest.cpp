@@ -280,7 +280,8 @@ TEST(BladeEnc, TheInfoFrameIsForTheReservedFirstFrame) {
     const Bytes pcm = pcm16Bytes(synthesizeMusic(1.0, 44100, 2));
     Bytes output(bufferSize), all;
     for (size_t at = 0; at < pcm.size(); at += 2 * perChunk) {
-        const auto values = static_cast<uint32_t>(std::min<size_t>(perChunk, (pcm.size() - at) / 2));
+        const auto values =
+            static_cast<uint32_t>(std::min<size_t>(perChunk, (pcm.size() - at) / 2));
         ASSERT_EQ(beEncodeChunk(stream, values, pcm.data() + at, output.data(), &written),
                   beErrSuccessful);
         all.insert(all.end(), output.begin(), output.begin() + written);

@@ -5,8 +5,8 @@
 
 class MemoryDevice : public StreamDevice {
   public:
-    MemoryDevice(MemoryWaveService& service, bool output, size_t frameBytes,
-                 WaveCallback callback, uintptr_t instance)
+    MemoryDevice(MemoryWaveService& service, bool output, size_t frameBytes, WaveCallback callback,
+                 uintptr_t instance)
         : StreamDevice(output, callback, instance), m_service(service), m_frameBytes(frameBytes) {}
     ~MemoryDevice() override { shutdown(); }
 

@@ -27,7 +27,8 @@ std::vector<uint8_t> channelTones(double seconds, int rate, int channels, int bi
                 continue;
             }
             // The value at full 32-bit scale; narrower widths take its top bytes.
-            const auto full = static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 2147483647.0)));
+            const auto full =
+                static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 2147483647.0)));
             for (int byte = 4 - width; byte < 4; ++byte)
                 *p++ = static_cast<uint8_t>(full >> (8 * byte));
         }
@@ -43,7 +44,8 @@ double measuredTone(const std::vector<int16_t>& interleaved, int channels, int c
     size_t first = 0, last = 0;
     bool low = false;
     for (size_t frame = from; frame < to; ++frame) {
-        const int s = interleaved[frame * static_cast<size_t>(channels) + static_cast<size_t>(channel)];
+        const int s =
+            interleaved[frame * static_cast<size_t>(channels) + static_cast<size_t>(channel)];
         if (s < -threshold) {
             low = true;
         } else if (s > threshold && low) {
@@ -65,8 +67,8 @@ DecodedMp3 decodeMp3(const std::vector<uint8_t>& bytes) {
     // The decoder takes all the bytes at once and gives out one frame per call.
     for (int idle = 0; idle < 4;) {
         mp3data_struct info{};
-        const int n = hip_decode1_headers(decoder, input.data(), length, left.data(),
-                                          right.data(), &info);
+        const int n =
+            hip_decode1_headers(decoder, input.data(), length, left.data(), right.data(), &info);
         length = 0;
         if (n < 0) break;
         if (info.header_parsed) {
