@@ -85,6 +85,8 @@ BeErr beDeinitStream(BeStream stream, std::uint8_t* output, std::uint32_t* outpu
 // padding, which decoders drop to give back exactly the samples that went in), at most
 // outputBufferSize bytes. It has the size of the stream's first frame, which was reserved for
 // it: a caller whose output can be rewritten writes it over the first bytes the stream gave.
+// Frames of the lowest bit rates are too small to hold it: then none was reserved, and the
+// info frame has 0 bytes.
 BeErr beInfoFrame(BeStream stream, std::uint8_t* output, std::uint32_t* outputBytes);
 
 // Releases the stream; its handle is then invalid. Allowed with or without beDeinitStream.

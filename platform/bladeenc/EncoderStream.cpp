@@ -138,8 +138,9 @@ BeErr EncoderStream::infoFrame(std::uint8_t* output, std::uint32_t* outputBytes)
     if (output == nullptr || outputBytes == nullptr) return beErrInvalidArgument;
     *outputBytes = 0;
     if (!m_finished) return beErrStreamNotFinished;
+    // 0 when the frames are too small to hold one; then none was reserved either.
     const std::size_t size = lame_get_lametag_frame(m_lame.get(), output, outputBufferSize());
-    if (size == 0 || size > outputBufferSize()) return beErrEncoderFailed;
+    if (size > outputBufferSize()) return beErrEncoderFailed;
     *outputBytes = static_cast<std::uint32_t>(size);
     return beErrSuccessful;
 }

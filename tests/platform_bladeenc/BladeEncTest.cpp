@@ -306,4 +306,12 @@ TEST(BladeEnc, TheInfoFrameIsForTheReservedFirstFrame) {
     EXPECT_NE(std::string(all.begin() + 36, all.begin() + 40), "Info");
     EXPECT_EQ(beCloseStream(stream), beErrSuccessful);
     EXPECT_EQ(beInfoFrame(stream, output.data(), &written), beErrInvalidHandle);
+
+    // An 8 kbit/s frame at 8000 Hz (72 bytes) cannot hold it: nothing reserved, nothing given.
+    const BeConfig small = makeConfig(8000, 8);
+    ASSERT_EQ(beInitStream(&small, &perChunk, &bufferSize, &stream), beErrSuccessful);
+    ASSERT_EQ(beDeinitStream(stream, output.data(), &written), beErrSuccessful);
+    EXPECT_EQ(beInfoFrame(stream, output.data(), &written), beErrSuccessful);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(beCloseStream(stream), beErrSuccessful);
 }
