@@ -66,20 +66,15 @@ TEST(SampleLayoutTest, OggVorbisKeepsEverySampleInPlace) {
     }
 }
 
-TEST(SampleLayoutTest, Mp3KeepsEverySampleInPlaceAndRefusesMoreThanTwoChannels) {
+TEST(SampleLayoutTest, Mp3KeepsEverySampleInPlace) {
+    // An MP3 file holds one or two channels; more are refused at the start (Mp3Test).
     TempDir dir;
     for (const int bits : kWidths) {
-        for (int channels = 1; channels <= 6; ++channels) {
+        for (int channels = 1; channels <= 2; ++channels) {
             SCOPED_TRACE(testing::Message() << bits << " bits, " << channels << " channels");
             const auto source = splittingSource(bits, channels);
             TMP3Out sink;
             sink.SetFileName(dir.file("out.mp3"));
-            if (channels > 2) {
-                sink.SetInput(source.get());
-                EXPECT_THROW(sink.Run(), EACSException);
-                EXPECT_FALSE(source->Busy());
-                continue;
-            }
             ASSERT_EQ(runToEnd(sink, *source), "");
             const DecodedMp3 decoded = decodeMp3(readBytes(dir.file("out.mp3")));
             ASSERT_EQ(decoded.channels, channels);
