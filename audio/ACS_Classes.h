@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -153,10 +154,13 @@ class TACSThread {
     bool suspended() const;
     void suspend();
     void resume();
-    // Tells an idle worker that a run was started; see TACSOutput::Run.
-    void runStarted();
+    // Starts a run: `start` marks the sink running, and the idle worker is told; see
+    // TACSOutput::Run.
+    void runStarted(const std::function<void()>& start);
     bool onWorker() const { return std::this_thread::get_id() == m_thread.get_id(); }
-    // Ends the loop and waits for it; idempotent.
+    // Ends the loop and waits for it; idempotent. Called on the worker itself (a sink
+    // destroyed by its own done handler), it makes the loop's last step at once and leaves
+    // the worker to end on its own without touching this object again.
     void shutdown();
 
   private:
@@ -171,6 +175,8 @@ class TACSThread {
     bool m_suspended = true;  // created suspended
     bool m_externalRunPending = false;
     std::atomic<bool> m_exitRequested{false};
+    // Shared with the worker, which may outlive this object: false once it is destroyed.
+    std::shared_ptr<std::atomic<bool>> m_alive = std::make_shared<std::atomic<bool>>(true);
     std::thread m_thread;
 };
 
@@ -190,6 +196,7 @@ class TACSOutput : public TComponent {
     bool Busy() const { return m_busy.load(); }
     int LastProgress() const { return m_lastProgress.load(); }
 
+    // Raised on the worker at the end of each run. The handler may destroy the sink.
     TOutputDoneEvent OnDone;
     TOutputProgressEvent OnProgress;
 
