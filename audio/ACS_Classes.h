@@ -1,5 +1,24 @@
 // The stream component framework: sources deliver PCM bytes on request, sinks pull from
 // one source on a worker thread of their own and write what they get.
+//
+// Threads. Three kinds of thread meet here; every call below belongs to one of them.
+//  - The owner's thread (a window's UI thread, quillon-cli's main thread, a test) builds the
+//    pipeline: it sets the properties of sources and sinks, links them (SetInput), asks a
+//    source for its format, and calls Run, Stop, Pause, Resume, Busy, Progress and lastError
+//    of a sink. It leaves a running pipeline's sources alone: while a sink is Busy its
+//    worker owns the sources it pulls from (Jump and SetLoop excepted; they only leave a
+//    request that the worker takes up at its next block).
+//  - The sink's worker, one per sink for the sink's whole life, does the run: Init,
+//    ReadData and Flush of the sources, Prepare's counterpart Finish, and the writing. It
+//    raises OnProgress and OnDone. Those handlers therefore run on the worker: a window
+//    hands its window work over to its own thread (app/windowthread), and a handler may
+//    destroy the sink that raised it (the worker then ends without touching it again).
+//  - The sound card's completion callback runs on a thread of the wave-audio service; it
+//    only hands returned buffers to the worker of the sound-card sink or source through a
+//    guarded queue (ACS_Audio.h).
+// Flags read by one side and written by the other are std::atomic; the worker's suspension
+// and wake-up go through one mutex and condition variable (TACSThread). An error on the
+// worker ends the run: the sink is no longer Busy, OnDone is raised, lastError tells why.
 #pragma once
 
 #include <atomic>
