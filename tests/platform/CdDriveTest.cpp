@@ -72,6 +72,26 @@ TEST_F(CdDrives, OpenRequestsAreChecked) {
     EXPECT_EQ(ModifyCDParms(handle, kCdParamTocAddress, 0), 0);
 }
 
+// A mixed-mode sheet with the data track and the audio in files of their own: libcdio reads
+// both tracks as starting at frame 0. Such a layout is refused like any other bad one rather
+// than listed with a track of no length.
+TEST_F(CdDrives, TracksThatDoNotStrictlyRiseAreRefused) {
+    const std::string sheet =
+        "FILE \"data.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+        "FILE \"audio.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n";
+    writeBytes((discs() / "mixed.cue").string(), {sheet.begin(), sheet.end()});
+    writeBytes((discs() / "mixed.bin").string(), {});
+    std::filesystem::resize_file(discs() / "mixed.bin", std::uintmax_t{500} * kCdFrameBytes);
+    EXPECT_EQ(openImage(0), 0u);
+
+    using quillon::cdrom::DiscLayout;
+    EXPECT_TRUE((DiscLayout{1, {0, 10}, {false, false}, 11}.valid()));
+    EXPECT_FALSE((DiscLayout{1, {0, 0}, {true, false}, 500}.valid()));
+    EXPECT_FALSE((DiscLayout{1, {0, 10, 5}, {false, false, false}, 50}.valid()));
+    EXPECT_FALSE((DiscLayout{1, {0, 10}, {false, false}, 10}.valid())) << "an empty last track";
+    EXPECT_FALSE((DiscLayout{1, {-1, 10}, {false, false}, 20}.valid()));
+}
+
 TEST_F(CdDrives, TableOfContentsDescribesEachLayout) {
     const std::vector<std::vector<int>> layouts = {{300}, {60, 100, 37}, std::vector<int>(20, 8)};
     for (size_t n = 0; n < layouts.size(); ++n) {
