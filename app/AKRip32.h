@@ -178,6 +178,7 @@ struct CddbQuery {
 int CDDBQuery(CdHandle handle, CddbQuery* query);
 
 // Fetches the match's entry text into text (size bytes with the terminating zero): the lines as
-// the server sent them, each ended by a carriage return. A text longer than the buffer keeps only
-// the whole lines that fit. Returns 1 on success.
+// the server sent them, each ended by a carriage return, except that a field the entry continues
+// over several lines with the same key comes as one line holding the joined value. A text longer
+// than the buffer keeps only the whole lines that fit. Returns 1 on success.
 int CDDBGetDiskInfo(const CddbMatch* match, char* text, std::int32_t size);

@@ -139,9 +139,15 @@ int cddbCommand(const std::vector<std::string>& words) {
     if (CDDBGetDiskInfo(&match, text.data(), static_cast<std::int32_t>(text.size())) != 1)
         throw std::runtime_error("cannot get the disc's entry from CDDB");
 
+    // The entry's disc title is whole; the match's fields hold at most 80 characters.
+    std::string artist = match.artist;
+    std::string title = match.title;
+    if (const auto discTitle = quillon::cdrom::entryValue(text.data(), "DTITLE");
+        discTitle && !discTitle->empty())
+        quillon::cdrom::splitDiscTitle(*discTitle, artist, title);
     std::cout << "Disc ID   " << printable(match.discId) << "\n"
-              << "Artist    " << printable(match.artist) << "\n"
-              << "Title     " << printable(match.title) << "\n"
+              << "Artist    " << printable(artist) << "\n"
+              << "Title     " << printable(title) << "\n"
               << "Category  " << printable(match.category) << "\n";
     for (int i = 0; i < layout.trackCount(); ++i) {
         const auto title =
