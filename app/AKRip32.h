@@ -31,8 +31,16 @@ struct CdDriveList {
 };
 
 // Fills the list with the machine's drives, then one drive per disc image in the folder "discs"
-// of the working directory. Returns the number of drives listed (0 to the capacity).
+// of the working directory. Returns the number of drives listed (0 to the capacity). A drive
+// keeps its address from one listing to the next for as long as it is there, so that a disc
+// image added or removed in between does not give another drive its address.
 int GetCDList(CdDriveList* list);
+
+// The device node or disc image file of a drive that the last GetCDList listed: the drive's
+// identity, which an address is only while the drive stays listed. Writes it zero-terminated
+// into path (size bytes) and returns 1; returns 0 for a drive that listing did not show or a
+// path that does not fit.
+int GetCDDrivePath(const CdDriveInfo* drive, char* path, std::int32_t size);
 
 constexpr std::uint8_t kCdOpenRequestSize = 12;
 constexpr std::uint8_t kCdOpenRequestVersion = 1;
