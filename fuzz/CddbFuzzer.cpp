@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const auto lines = parseReadAnswer(answer)) {
         std::vector<char> text(bufferSize + 8, '#');
         const auto joined = joinEntryLines(*lines);
-        // Joining only merges lines: never more of them, and no byte of a value is lost.
+        // Joining only merges lines: never more of them.
         check(joined.size() <= lines->size());
         const std::size_t used = writeEntryText(joined, text.data(), bufferSize);
         check(used < bufferSize && text[used] == '\0');
