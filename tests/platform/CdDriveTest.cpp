@@ -31,6 +31,45 @@ TEST_F(CdDrives, ImagesFollowTheDevicesInNameOrderAndOthersAreIgnored) {
     }
 }
 
+// A drive is its device node or image file. Images that arrive or go while the program runs
+// leave the others their addresses, so that an address taken from an earlier listing opens
+// the same drive or none, never another one.
+TEST_F(CdDrives, DrivesKeepTheirAddressesAndPathsAcrossListings) {
+    writeCueImage(discs(), "b", {10});
+    writeCueImage(discs(), "c", {10, 10});
+    const int devices = deviceCount();
+    const CdDriveInfo b = driveList().drives[devices];
+    const CdDriveInfo c = driveList().drives[devices + 1];
+    auto pathOf = [](const CdDriveInfo& drive) {
+        char path[4096];
+        return GetCDDrivePath(&drive, path, sizeof path) == 1 ? std::string(path) : "(none)";
+    };
+    const std::string bPath = (std::filesystem::absolute(discs()) / "b.cue").string();
+    EXPECT_EQ(pathOf(b), bPath);
+
+    writeCueImage(discs(), "a", {10, 10, 10});  // sorts first
+    CdDriveList list = driveList();
+    ASSERT_EQ(list.count, devices + 3);
+    EXPECT_STREQ(list.drives[devices].id, "a.cue");
+    EXPECT_EQ(list.drives[devices].target, 2) << "the lowest free address";
+    EXPECT_EQ(list.drives[devices + 1].target, b.target);
+    EXPECT_EQ(pathOf(b), bPath);
+    CdHandle handle = open(b.hostAdapter, b.target);
+    CdToc toc{};
+    ASSERT_EQ(ReadTOC(handle, &toc), 1);
+    EXPECT_EQ(toc.lastTrack, 1) << "still b.cue";
+    CloseCDHandle(handle);
+
+    std::filesystem::remove(discs() / "c.cue");
+    driveList();
+    EXPECT_EQ(pathOf(c), "(none)");
+    EXPECT_EQ(open(c.hostAdapter, c.target), 0u);
+
+    char tooSmall[8];
+    EXPECT_EQ(GetCDDrivePath(&b, tooSmall, sizeof tooSmall), 0);
+    EXPECT_EQ(GetCDDrivePath(nullptr, tooSmall, sizeof tooSmall), 0);
+}
+
 TEST_F(CdDrives, TheListKeepsToItsCapacityAndToEightDrives) {
     for (char name = 'a'; name <= 'j'; ++name)
         writeCueImage(discs(), std::string(1, name), {4});
