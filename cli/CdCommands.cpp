@@ -57,9 +57,17 @@ class OpenDrive {
 };
 
 CdDriveInfo chosenDrive(const Arguments& arguments) {
-    const int index = arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
     const CdDriveList list = listDrives();
     if (list.count == 0) throw std::runtime_error("no CD drive or disc image found");
+    if (const auto path = drivePathArgument(arguments)) {
+        for (int i = 0; i < list.count; ++i) {
+            char listed[4096];
+            if (GetCDDrivePath(&list.drives[i], listed, sizeof listed) == 1 && *path == listed)
+                return list.drives[i];
+        }
+        throw UsageError("--drive " + *path + ": no such drive or disc image");
+    }
+    const int index = arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
     if (index >= list.count)
         throw UsageError("--drive " + std::to_string(index) + ": there are only " +
                          std::to_string(list.count) + " drives");
