@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +24,11 @@ using quillon::cdplayer::CdMode;
 namespace {
 
 constexpr int kFrameCountColumn = 4;  // hidden: the rip job reads it
+
+// The drive the user picked, remembered by its device node or image file: list positions
+// change as images come and go.
+constexpr const char* kDriveSection = "Drive";
+constexpr const char* kDriveKey = "path";
 
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
@@ -79,12 +85,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     connectControls();
 
     // The drives first: a player needs one.
-    if (m_disc.enumerateDrives()) {
+    const bool haveDrive = m_disc.enumerateDrives();
+    if (haveDrive) {
         ui->spCDROMlist->clear();
         for (const std::string& name : m_disc.driveNames())
             ui->spCDROMlist->addItem(fromStd(name));
         ui->spCDROMlist->setCurrentIndex(0);
-        openMediaPlayer();
     }
 
     m_startDirectory = QDir::currentPath();
@@ -95,6 +101,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     if (settingsInfo.exists() && (!settingsInfo.isFile() || !settingsInfo.isReadable()))
         m_settingsUsable = false;
     loadOutputFolder(OutputFormat::Mp3);
+    // The player opens once the settings tell which drive the user chose last time.
+    if (haveDrive) {
+        restoreDrive();
+        openMediaPlayer();
+    }
 }
 
 TMainForm::~TMainForm() = default;
@@ -108,6 +119,7 @@ void TMainForm::connectControls() {
     connect(ui->oggcheck, &QRadioButton::clicked, this,
             [this] { formatClicked(OutputFormat::Ogg); });
     connect(ui->folderButton, &QToolButton::clicked, this, &TMainForm::chooseOutputFolder);
+    connect(ui->spCDROMlist, &QComboBox::activated, this, &TMainForm::spCDROMlistChange);
     connect(ui->convertButton, &QPushButton::clicked, this, &TMainForm::ripCommand);
     connect(ui->Rip1, &QAction::triggered, this, &TMainForm::ripCommand);
     connect(ui->spSkinCheckRadioBox1, &QCheckBox::clicked, this, &TMainForm::checkAllClicked);
@@ -293,7 +305,7 @@ void TMainForm::ripCommand() {
     }
     if (m_tracks.anyChecked()) openWindow(QStringLiteral("TRipPropressForm"));
     if (m_playerAvailable) {
-        m_mediaPlayer.open(m_disc.driveNames().empty() ? std::string() : m_disc.driveNames()[0]);
+        m_mediaPlayer.open(m_disc.selectedPath());
         m_timer1.start();
     }
 }
@@ -338,10 +350,31 @@ void TMainForm::openHelp() {
     openManual(this, QCoreApplication::applicationDirPath());
 }
 
+// ---- The drive ------------------------------------------------------------------------------
+
+void TMainForm::restoreDrive() {
+    const std::string path = m_settings->ReadString(kDriveSection, kDriveKey, "");
+    if (m_disc.selectDrivePath(path)) ui->spCDROMlist->setCurrentIndex(m_disc.selectedDrive());
+}
+
+// The user picked a drive: from now on the list, the player and the rip job all use it.
+void TMainForm::spCDROMlistChange(int index) {
+    if (index == m_disc.selectedDrive() || !m_disc.selectDrive(index)) return;
+    m_settings->WriteString(kDriveSection, kDriveKey, m_disc.selectedPath());
+    m_timer1.stop();
+    if (m_playerAvailable) {
+        if (m_mediaPlayer.mode() == CdMode::playing) m_mediaPlayer.stop();
+        closeMediaPlayer();
+    }
+    m_playerAvailable = false;
+    openMediaPlayer();
+    buildTrackList();
+}
+
 // ---- The CD player --------------------------------------------------------------------------
 
 void TMainForm::openMediaPlayer() {
-    const CdError error = m_mediaPlayer.open(m_disc.driveNames()[0]);
+    const CdError error = m_mediaPlayer.open(m_disc.selectedPath());
     if (error != CdError::none) {
         QMessageBox::critical(this, QStringLiteral("Quillon"),
                               QString::fromUtf8(quillon::cdplayer::describe(error)));

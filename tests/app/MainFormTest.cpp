@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <chrono>
@@ -18,6 +20,7 @@
 #include "DiscImages.h"
 #include "DriveList.h"
 #include "ErrorReport.h"
+#include "IniFile.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
 #include "QtTestMain.h"
@@ -271,6 +274,111 @@ TEST_F(MainFormTest, RipCommandNeedsACheckedRowAndGivesTheDriveBack) {
     main.ripCommand();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(main.mediaPlayer().isOpen());
+}
+
+// Two images as two drives: "a.cue" with two tracks, "b.cue" with three.
+class DriveBoxTest : public MainFormTest {
+  protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        writeCueImage(m_dir.path() / "discs", "a", {75, 75});
+        writeCueImage(m_dir.path() / "discs", "b", {75, 75, 75}, 2);
+    }
+    static std::string imagePath(const std::string& name) {
+        return (std::filesystem::current_path() / "discs" / name).string();
+    }
+    QComboBox* box() { return control<QComboBox>("spCDROMlist"); }
+    // The user steps the drive box to the next drive with the keyboard.
+    void chooseNextDrive() {
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Down);
+    }
+    static std::string rememberedDrive() {
+        return TIniFile("settings.ini").ReadString("Drive", "path", "(none)");
+    }
+};
+
+TEST_F(DriveBoxTest, ChoosingADriveListsPlaysAndRipsItsDisc) {
+    TMainForm& main = open();
+    main.Timer1Timer();
+    ASSERT_EQ(box()->count(), 2);
+    EXPECT_EQ(box()->itemText(0), "a.cue");
+    EXPECT_EQ(box()->itemText(1), "b.cue");
+    EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("a.cue"));
+
+    chooseNextDrive();
+    EXPECT_EQ(box()->currentIndex(), 1);
+    EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3", "Track-03.mp3"}));
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
+    EXPECT_EQ(rememberedDrive(), imagePath("b.cue"));
+    main.Timer1Timer();
+    EXPECT_EQ(status(), "  There are 3 tracks in the CD");
+
+    list()->clearSelection();
+    list()->topLevelItem(2)->setSelected(true);
+    main.playTrack();
+    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
+    EXPECT_EQ(main.mediaPlayer().position().track, 3);
+
+    // The rip job reads the chosen drive, and the player comes back to it afterwards.
+    QDialog rip;
+    main.registerWindow("TRipPropressForm", &rip);
+    int ripTracks = 0;
+    QTimer::singleShot(0, [&] {
+        ripTracks = main.disc().toc().lastTrack;
+        rip.reject();
+    });
+    main.ripCommand();
+    EXPECT_EQ(ripTracks, 3);
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+
+    box()->setFocus();
+    QTest::keyClick(box(), Qt::Key_Up);
+    EXPECT_EQ(names().size(), 2);
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 2);
+    EXPECT_EQ(rememberedDrive(), imagePath("a.cue"));
+}
+
+// While the program runs, an image that sorts before the chosen one arrives and another goes:
+// the list and the player stay on the drive the user chose.
+TEST_F(DriveBoxTest, AnImageAddedWhileRunningMovesNoDrive) {
+    TMainForm& main = open();
+    main.Timer1Timer();
+    chooseNextDrive();
+    ASSERT_EQ(names().size(), 3);
+
+    writeCueImage(m_dir.path() / "discs", "0-new", {75});
+    std::filesystem::remove(m_dir.path() / "discs" / "a.cue");
+    // The tray goes out and in: the list empties, the player loads its disc again, which lists
+    // the drives afresh, and the next tick builds the list anew.
+    main.ejectOrClose();
+    main.Timer1Timer();
+    ASSERT_EQ(list()->topLevelItemCount(), 0);
+    main.ejectOrClose();
+    main.Timer1Timer();
+    EXPECT_EQ(names().size(), 3);
+    EXPECT_EQ(main.disc().toc().lastTrack, 3);
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+}
+
+TEST_F(DriveBoxTest, TheChosenDriveIsRememberedAndAGoneOneGivesTheFirst) {
+    const std::string settings = "[Drive]\npath=" + imagePath("b.cue") + "\n";
+    writeBytes("settings.ini", {settings.begin(), settings.end()});
+    TMainForm& main = open();
+    EXPECT_EQ(box()->currentIndex(), 1);
+    main.Timer1Timer();
+    EXPECT_EQ(names().size(), 3);
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+    form.reset();
+
+    const std::string gone = "[Drive]\npath=" + imagePath("gone.cue") + "\n";
+    writeBytes("settings.ini", {gone.begin(), gone.end()});
+    open().Timer1Timer();
+    EXPECT_EQ(box()->currentIndex(), 0);
+    EXPECT_EQ(names().size(), 2);
 }
 
 // Not a check: leaves a picture of the window beside the test program for a person to look at.
