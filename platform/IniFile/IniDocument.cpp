@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace inifile {
+namespace quillon::inifile {
 
 namespace {
 
@@ -262,4 +262,4 @@ bool IniDocument::validValue(std::string_view value) {
     return !hasLineBreak(value);
 }
 
-}  // namespace inifile
+}  // namespace quillon::inifile

@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-namespace inifile {
+namespace quillon::inifile {
 
 class IniDocument {
   public:
@@ -88,4 +88,4 @@ class IniDocument {
 std::string_view trimBlanks(std::string_view text);
 bool equalNoCase(std::string_view a, std::string_view b);
 
-}  // namespace inifile
+}  // namespace quillon::inifile
