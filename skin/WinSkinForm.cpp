@@ -121,16 +121,11 @@ void TWinSkinForm::computeMetrics() {
         m_left = m_top = m_right = m_bottom = m_menuHeight = 0;
         return;
     }
-    auto size = [](const TDataSkinBorder& strip, bool vertical) {
-        if (strip.Image.isNull()) return 0;
-        const int frames = std::max(1, strip.FrameCount);
-        return vertical ? strip.Image.height() / frames : strip.Image.width() / frames;
-    };
-    const auto& borders = m_skin->Borders;
-    m_top = size(borders[TSkinData::bdTop], true);
-    m_bottom = size(borders[TSkinData::bdBottom], true);
-    m_left = size(borders[TSkinData::bdLeft], false);
-    m_right = size(borders[TSkinData::bdRight], false);
+    const QMargins frame = SkinFrameSizes(*m_skin);
+    m_left = frame.left();
+    m_top = frame.top();
+    m_right = frame.right();
+    m_bottom = frame.bottom();
     m_menuHeight = m_menu ? m_menu->height() : 0;
 
     for (const TDataSkinSysButton& data : m_skin->SysButtons) {
