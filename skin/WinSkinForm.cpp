@@ -22,6 +22,10 @@
 
 // ---- TNCObject: the state machine of a clickable frame object ----
 
+TNCObject::~TNCObject() {
+    m_form.forgetObject(this);
+}
+
 void TNCObject::MouseDown() {
     if (!visible) return;
     TNCObject* hot = m_form.hotObject();
@@ -67,6 +71,14 @@ TWinSkinForm::TWinSkinForm(QWidget* window, TSkinData& skin, bool programForm)
 
 TWinSkinForm::~TWinSkinForm() {
     if (m_attached) detach(false);
+    // The objects tell this form when they go: while its members are all still there.
+    m_menu.reset();
+    m_buttons.clear();
+}
+
+void TWinSkinForm::forgetObject(const TNCObject* object) {
+    if (m_hot == object) m_hot = nullptr;
+    if (m_pressed == object) m_pressed = nullptr;
 }
 
 void TWinSkinForm::readWindowState() {

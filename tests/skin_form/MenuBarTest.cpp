@@ -157,4 +157,22 @@ TEST_F(MenuBarTest, TheMouseSlidesFromMenuToMenu) {
     EXPECT_EQ(item(0).state, 1);
 }
 
+TEST_F(MenuBarTest, ItemsRebuiltWhileTheButtonIsDownAreNotTouchedOnRelease) {
+    // The press goes down on the command item; the action changes and the bar's items are
+    // read anew (the pressed one freed) before the button comes up.
+    const QPoint at = item(2).rect.center();
+    QTest::mousePress(&main, Qt::LeftButton, {}, at);
+    ASSERT_EQ(form->pressedObject(), &item(2));
+    main.commandItem->setText("&Go");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item(2).caption == "&Go"; }));
+    EXPECT_EQ(form->pressedObject(), nullptr);
+    EXPECT_EQ(form->hotObject(), nullptr);
+    QTest::mouseRelease(&main, Qt::LeftButton, {}, at);
+    EXPECT_EQ(form->pressedObject(), nullptr);
+
+    // The new items answer as before.
+    QTest::mouseClick(&main, Qt::LeftButton, {}, item(2).rect.center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return main.commandRuns == 2; }));
+}
+
 }  // namespace
