@@ -60,8 +60,8 @@ int checkSkin(const std::string& file) {
     if (report.loaded) {
         const QMargins& f = report.frame;
         std::cout << file << ": frame " << f.left() << " left, " << f.top() << " caption, "
-                  << f.right() << " right, " << f.bottom() << " bottom; "
-                  << report.captionButtons << " caption buttons\n";
+                  << f.right() << " right, " << f.bottom() << " bottom; " << report.captionButtons
+                  << " caption buttons\n";
     }
     const int errors = report.count(SkinProblem::error);
     const int warnings = report.count(SkinProblem::warning);

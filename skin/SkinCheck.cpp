@@ -45,24 +45,25 @@ void checkCut(const Cut& cut, Problems& problems) {
         return;
     }
     if (along % frames != 0)
-        problems.push_back({SkinProblem::warning,
-                            cut.name + ": " + number(along) + " pixels " + dimension +
-                                " is not a multiple of its " + number(frames) + " frames; the last " +
-                                number(along % frames) + " pixels are never drawn"});
+        problems.push_back({SkinProblem::warning, cut.name + ": " + number(along) + " pixels " +
+                                                      dimension + " is not a multiple of its " +
+                                                      number(frames) + " frames; the last " +
+                                                      number(along % frames) +
+                                                      " pixels are never drawn"});
     const int frameWidth = cut.stacked ? cut.image->width() : along / frames;
     const int frameHeight = cut.stacked ? along / frames : cut.image->height();
     if (cut.left < 0 || cut.right < 0 || cut.top < 0 || cut.bottom < 0)
         problems.push_back({SkinProblem::warning, cut.name + ": a margin is negative"});
     if (cut.left + cut.right > frameWidth)
-        problems.push_back({SkinProblem::warning,
-                            cut.name + ": the left and right margins (" + number(cut.left) +
-                                " + " + number(cut.right) + ") are wider than a frame (" +
-                                number(frameWidth) + ")"});
+        problems.push_back({SkinProblem::warning, cut.name + ": the left and right margins (" +
+                                                      number(cut.left) + " + " + number(cut.right) +
+                                                      ") are wider than a frame (" +
+                                                      number(frameWidth) + ")"});
     if (cut.top + cut.bottom > frameHeight)
-        problems.push_back({SkinProblem::warning,
-                            cut.name + ": the top and bottom margins (" + number(cut.top) + " + " +
-                                number(cut.bottom) + ") are higher than a frame (" +
-                                number(frameHeight) + ")"});
+        problems.push_back({SkinProblem::warning, cut.name + ": the top and bottom margins (" +
+                                                      number(cut.top) + " + " + number(cut.bottom) +
+                                                      ") are higher than a frame (" +
+                                                      number(frameHeight) + ")"});
 }
 
 Cut objectCut(const std::string& name, const TDataSkinObject& object, bool stacked = false) {
@@ -97,18 +98,18 @@ void checkGeometry(const TSkinData& skin, SkinCheckReport& report) {
         checkCut({name, &button.Image, button.FrameCount, false}, problems);
         const int height = button.Image.height();
         if (!button.Image.isNull() && button.Ycoord + height > report.frame.top())
-            problems.push_back({SkinProblem::warning,
-                                name + ": the button reaches below the caption row (" +
-                                    number(report.frame.top()) + " pixels high)"});
+            problems.push_back(
+                {SkinProblem::warning, name + ": the button reaches below the caption row (" +
+                                           number(report.frame.top()) + " pixels high)"});
     }
 
     checkCut(objectCut("[Buttons] Bitmap", skin.Buttons), problems);
-    checkCut({"[Buttons] CheckButton", &skin.Buttons.CheckImage, skin.Buttons.CheckButtonFrame,
-              false},
-             problems);
-    checkCut({"[Buttons] RadioButton", &skin.Buttons.RadioImage, skin.Buttons.RadioButtonFrame,
-              false},
-             problems);
+    checkCut(
+        {"[Buttons] CheckButton", &skin.Buttons.CheckImage, skin.Buttons.CheckButtonFrame, false},
+        problems);
+    checkCut(
+        {"[Buttons] RadioButton", &skin.Buttons.RadioImage, skin.Buttons.RadioButtonFrame, false},
+        problems);
     if (skin.Tabs) {
         checkCut(objectCut("[Tabs] Image", *skin.Tabs), problems);
     }

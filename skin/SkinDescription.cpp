@@ -98,8 +98,8 @@ class Description {
         if (!image.isNull()) {
             const qint64 pixels = qint64(image.width()) * image.height();
             if (m_pixels + pixels > kMaxSkinPixels) {
-                why = "the skin's bitmaps would together exceed " +
-                      std::to_string(kMaxSkinPixels) + " pixels";
+                why = "the skin's bitmaps would together exceed " + std::to_string(kMaxSkinPixels) +
+                      " pixels";
                 image = QImage();
             } else {
                 m_pixels += pixels;
@@ -179,10 +179,9 @@ void readBorder(const Description& d, TDataSkinBorder& border) {
     const int side = across ? border.Image.height() : border.Image.width();
     const int thickness = side / border.FrameCount;
     if (thickness > kMaxFrameMargin) {
-        d.problem(SkinProblem::error,
-                  "[Personality] " + part + ": the frame strip would be " +
-                      std::to_string(thickness) + " pixels thick, more than " +
-                      std::to_string(kMaxFrameMargin) + "; it is left out");
+        d.problem(SkinProblem::error, "[Personality] " + part + ": the frame strip would be " +
+                                          std::to_string(thickness) + " pixels thick, more than " +
+                                          std::to_string(kMaxFrameMargin) + "; it is left out");
         border.Image = QImage();
     }
 }

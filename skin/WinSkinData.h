@@ -56,11 +56,11 @@ inline QColor colourFromValue(std::uint32_t v) {
 // hostile description can neither make loading crawl nor exhaust memory; what lies beyond is
 // left out, with a load problem saying so.
 namespace skinlimits {
-constexpr int kMaxCaptionButtons = 32;           // [ButtonN] sections used
-constexpr int kMaxFrameMargin = 256;             // thickness of a frame strip, in pixels
-constexpr int kMaxBitmapSide = 8192;             // width or height of one bitmap
-constexpr qint64 kMaxBitmapPixels = 16 << 20;    // one bitmap
-constexpr qint64 kMaxSkinPixels = 32 << 20;      // every distinct bitmap of a skin together
+constexpr int kMaxCaptionButtons = 32;         // [ButtonN] sections used
+constexpr int kMaxFrameMargin = 256;           // thickness of a frame strip, in pixels
+constexpr int kMaxBitmapSide = 8192;           // width or height of one bitmap
+constexpr qint64 kMaxBitmapPixels = 16 << 20;  // one bitmap
+constexpr qint64 kMaxSkinPixels = 32 << 20;    // every distinct bitmap of a skin together
 }  // namespace skinlimits
 
 // Something of a skin that loading could not use as the skin means it: an error leaves a part

@@ -50,11 +50,11 @@ TEST(SkinCheck, EachProblemOfTheDescriptionIsReportedWithItsPlace) {
         "[Button0]\nButtonImage=narrow.bmp\nframe=9\n"
         "[Button1]\nButtonImage=odd.bmp\nframe=4\n"
         "[Buttons]\nBitmap=top.bmp\nLeftWidth=40\nRightWidth=40\n";
-    const SkinCheckReport report = CheckSkinFile(skinFile(
-        description, {{"top.bmp", bmp(60, 50)},
-                      {"text.bmp", textBytes("no bitmap here")},
-                      {"narrow.bmp", bmp(5, 19)},
-                      {"odd.bmp", bmp(90, 19)}}));
+    const SkinCheckReport report =
+        CheckSkinFile(skinFile(description, {{"top.bmp", bmp(60, 50)},
+                                             {"text.bmp", textBytes("no bitmap here")},
+                                             {"narrow.bmp", bmp(5, 19)},
+                                             {"odd.bmp", bmp(90, 19)}}));
     EXPECT_TRUE(report.loaded);
     EXPECT_FALSE(report.usable());
     // Images that cannot be had: a reference not ending in lower-case ".bmp", a missing entry,
@@ -75,7 +75,8 @@ TEST(SkinCheck, AFileThatIsNoSkinIsUnusable) {
     SkinCheckReport report = CheckSkinFile(Bytes{1, 2, 3});
     EXPECT_FALSE(report.loaded);
     EXPECT_FALSE(report.usable());
-    EXPECT_TRUE(mentions(report, SkinProblem::error, "not a skin file or damaged")) << texts(report);
+    EXPECT_TRUE(mentions(report, SkinProblem::error, "not a skin file or damaged"))
+        << texts(report);
 
     // An older container: reported, and no message box opens.
     Bytes container = PackSkinContainer({{"skin.ini", textBytes("")}});
@@ -102,17 +103,19 @@ TEST(SkinLimits, StripsTooThickOrTooLongAreLeftOut) {
     // A strip of 1 x 8193 pixels (beyond any bitmap a skin may hold), one 300 pixels thick, and
     // one that is 300 wide but cut into two frames of 150.
     const SkinCheckReport report = CheckSkin(
-        skin, skinFile("[Personality]\nTop=long.bmp\nLeft=thick.bmp\nRight=thick.bmp\n"
-                       "RightFrame=2\nBottom=fine.bmp\n",
-                       {{"long.bmp", bmp(8193, 1)},
-                        {"thick.bmp", bmp(300, 4)},
-                        {"fine.bmp", bmp(20, 6)}}));
+        skin,
+        skinFile(
+            "[Personality]\nTop=long.bmp\nLeft=thick.bmp\nRight=thick.bmp\n"
+            "RightFrame=2\nBottom=fine.bmp\n",
+            {{"long.bmp", bmp(8193, 1)}, {"thick.bmp", bmp(300, 4)}, {"fine.bmp", bmp(20, 6)}}));
     ASSERT_TRUE(report.loaded);
     EXPECT_TRUE(skin.Borders[TSkinData::bdTop].Image.isNull());
     EXPECT_TRUE(skin.Borders[TSkinData::bdLeft].Image.isNull());
     EXPECT_EQ(report.frame, QMargins(0, 0, 150, 6));
-    EXPECT_TRUE(mentions(report, SkinProblem::error, "long.bmp is 8193 x 1 pixels")) << texts(report);
-    EXPECT_TRUE(mentions(report, SkinProblem::error, "[Personality] Left: the frame strip would be 300"))
+    EXPECT_TRUE(mentions(report, SkinProblem::error, "long.bmp is 8193 x 1 pixels"))
+        << texts(report);
+    EXPECT_TRUE(
+        mentions(report, SkinProblem::error, "[Personality] Left: the frame strip would be 300"))
         << texts(report);
     EXPECT_FALSE(report.usable());
 }
