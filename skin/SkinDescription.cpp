@@ -86,11 +86,13 @@ class Description {
     QImage image(std::string_view section, std::string_view key) const {
         const std::string reference = text(section, key);
         if (reference.empty()) return {};
-        const std::string where = "[" + std::string(section) + "] " + std::string(key) + "=" +
-                                  reference.substr(0, 200) + ": ";
+        const auto where = [&] {
+            return "[" + std::string(section) + "] " + std::string(key) + "=" +
+                   reference.substr(0, 200) + ": ";
+        };
         const std::string entry = lowerAscii(referencedEntry(reference));
         if (const auto known = m_images.find(entry); !entry.empty() && known != m_images.end()) {
-            if (known->second.isNull()) problem(SkinProblem::error, where + m_failures[entry]);
+            if (known->second.isNull()) problem(SkinProblem::error, where() + m_failures[entry]);
             return known->second;
         }
         std::string why;
@@ -105,7 +107,7 @@ class Description {
                 m_pixels += pixels;
             }
         }
-        if (image.isNull()) problem(SkinProblem::error, where + why);
+        if (image.isNull()) problem(SkinProblem::error, where() + why);
         if (!entry.empty()) {
             m_images.emplace(entry, image);
             if (image.isNull()) m_failures.emplace(entry, why);
