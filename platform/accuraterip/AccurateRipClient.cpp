@@ -1,14 +1,11 @@
 #include "AccurateRipClient.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <mutex>
+
+#include "HttpGet.h"
 
 namespace quillon::accuraterip {
 
@@ -16,10 +13,6 @@ namespace {
 
 std::atomic<long> g_connectMs{5000};
 std::atomic<long> g_totalMs{10000};
-
-struct CurlCloser {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-};
 
 // A name or a bracketed IPv6 address, with an optional ":port" of digits.
 bool validHost(const std::string& host) {
@@ -68,19 +61,6 @@ std::optional<std::string> serverBase(std::string server) {
     return host + path;
 }
 
-extern "C" size_t collect(char* data, size_t size, size_t count, void* user) {
-    auto* body = static_cast<std::string*>(user);
-    const size_t bytes = size * count;
-    if (body->size() + bytes > kMaxAnswerBytes) return 0;  // aborts the transfer
-    body->append(data, bytes);
-    return bytes;
-}
-
-void initCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 std::optional<std::string> accurateRipUrl(const std::string& server, const DiscIds& ids) {
@@ -102,32 +82,14 @@ Lookup fetchAccurateRip(const std::string& server, const DiscIds& ids) {
     Lookup lookup;
     const auto url = accurateRipUrl(server, ids);
     if (!url) return lookup;
-    initCurl();
-    std::unique_ptr<CURL, CurlCloser> curl(curl_easy_init());
-    if (!curl) return lookup;
-
-    std::string body;
-    // A server on this machine is never reached through a proxy.
-    std::string noProxy = "localhost,127.0.0.1,::1";
-    for (const char* name : {"no_proxy", "NO_PROXY"}) {
-        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
-            noProxy = std::string(value) + ',' + noProxy;
-            break;
-        }
-    }
-    CURL* handle = curl.get();
-    curl_easy_setopt(handle, CURLOPT_URL, url->c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, g_totalMs.load());
-    curl_easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str());
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Quillon");
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-    if (curl_easy_perform(handle) != CURLE_OK) return lookup;
-    long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    http::HttpLimits limits;
+    limits.connect = std::chrono::milliseconds(g_connectMs.load());
+    limits.total = std::chrono::milliseconds(g_totalMs.load());
+    limits.maxBytes = kMaxAnswerBytes + 1;  // one byte over is enough for the parser to refuse
+    const auto answer = http::httpGet(*url, limits);
+    if (!answer) return lookup;
+    const long status = answer->status;
+    const std::string& body = answer->body;
     if (status == 404) {
         lookup.outcome = Lookup::Outcome::NotFound;
         return lookup;

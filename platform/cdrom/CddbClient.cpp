@@ -1,13 +1,11 @@
 #include "CddbClient.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
-#include <memory>
-#include <mutex>
+
+#include "HttpGet.h"
 
 namespace quillon::cdrom {
 
@@ -20,10 +18,6 @@ constexpr std::size_t kMaxAnswerBytes = 4 << 20;
 
 std::atomic<long> g_connectMs{5000};
 std::atomic<long> g_totalMs{10000};
-
-struct CurlCloser {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-};
 
 // Query-string encoding as cddb.cgi reads it: blanks become '+'.
 std::string encode(const std::string& text) {
@@ -63,19 +57,6 @@ bool validPath(const std::string& path) {
            });
 }
 
-extern "C" size_t collect(char* data, size_t size, size_t count, void* user) {
-    auto* body = static_cast<std::string*>(user);
-    const size_t bytes = size * count;
-    if (body->size() + bytes > kMaxAnswerBytes) return 0;  // aborts the transfer
-    body->append(data, bytes);
-    return bytes;
-}
-
-void initCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 std::optional<std::string> cddbUrl(const CddbSettings& settings, const std::string& command) {
@@ -104,34 +85,13 @@ void setCddbTimeouts(std::chrono::milliseconds connect, std::chrono::millisecond
 std::optional<std::string> cddbRequest(const CddbSettings& settings, const std::string& command) {
     const auto url = cddbUrl(settings, command);
     if (!url) return std::nullopt;
-    initCurl();
-    std::unique_ptr<CURL, CurlCloser> curl(curl_easy_init());
-    if (!curl) return std::nullopt;
-
-    std::string body;
-    // A server on this machine is never reached through a proxy.
-    std::string noProxy = "localhost,127.0.0.1,::1";
-    for (const char* name : {"no_proxy", "NO_PROXY"}) {
-        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
-            noProxy = std::string(value) + ',' + noProxy;
-            break;
-        }
-    }
-    CURL* handle = curl.get();
-    curl_easy_setopt(handle, CURLOPT_URL, url->c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, g_totalMs.load());
-    curl_easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str());
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Quillon");
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-    if (curl_easy_perform(handle) != CURLE_OK) return std::nullopt;
-    long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) return std::nullopt;
-    return body;
+    http::HttpLimits limits;
+    limits.connect = std::chrono::milliseconds(g_connectMs.load());
+    limits.total = std::chrono::milliseconds(g_totalMs.load());
+    limits.maxBytes = kMaxAnswerBytes;
+    auto answer = http::httpGet(*url, limits);
+    if (!answer || answer->status != 200) return std::nullopt;
+    return std::move(answer->body);
 }
 
 }  // namespace quillon::cdrom
