@@ -100,7 +100,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     const QFileInfo settingsInfo(settingsPath);
     if (settingsInfo.exists() && (!settingsInfo.isFile() || !settingsInfo.isReadable()))
         m_settingsUsable = false;
-    loadOutputFolder(OutputFormat::Mp3);
+    loadOutputFolder(OutputFormat::mp3);
     // The player opens once the settings tell which drive the user chose last time.
     if (haveDrive) {
         restoreDrive();
@@ -113,11 +113,11 @@ TMainForm::~TMainForm() = default;
 void TMainForm::connectControls() {
     connect(&m_timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(ui->mp3check, &QRadioButton::clicked, this,
-            [this] { formatClicked(OutputFormat::Mp3); });
+            [this] { formatClicked(OutputFormat::mp3); });
     connect(ui->wavcheck, &QRadioButton::clicked, this,
-            [this] { formatClicked(OutputFormat::Wav); });
+            [this] { formatClicked(OutputFormat::wav); });
     connect(ui->oggcheck, &QRadioButton::clicked, this,
-            [this] { formatClicked(OutputFormat::Ogg); });
+            [this] { formatClicked(OutputFormat::ogg); });
     connect(ui->folderButton, &QToolButton::clicked, this, &TMainForm::chooseOutputFolder);
     connect(ui->spCDROMlist, &QComboBox::activated, this, &TMainForm::spCDROMlistChange);
     connect(ui->convertButton, &QPushButton::clicked, this, &TMainForm::ripCommand);

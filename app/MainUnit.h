@@ -98,7 +98,7 @@ class TMainForm : public QMainWindow {
     bool m_settingsUsable = true;
     DiscSession m_disc;
     TrackList m_tracks;
-    OutputFormat m_format = OutputFormat::Mp3;
+    OutputFormat m_format = OutputFormat::mp3;
     bool m_playerAvailable = false;
     quillon::cdplayer::CdAudioDevice m_mediaPlayer;
     QTimer m_timer1;

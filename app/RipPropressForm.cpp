@@ -53,7 +53,7 @@ void TRipPropressForm::done(int result) {
 
 void TRipPropressForm::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Cancel) &&
-        (m_job->working() || m_job->button() == RipButton::Close)) {
+        (m_job->working() || m_job->button() == RipButton::close)) {
         spSkinButtonStopClick();
         return;
     }
@@ -87,7 +87,7 @@ void TRipPropressForm::gaugeChanged(int value) {
 }
 
 void TRipPropressForm::buttonChanged(RipButton button) {
-    spSkinButtonStop->setText(button == RipButton::Close ? QStringLiteral("Close")
+    spSkinButtonStop->setText(button == RipButton::close ? QStringLiteral("Close")
                                                          : QStringLiteral("Cancel"));
 }
 

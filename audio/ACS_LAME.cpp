@@ -90,7 +90,7 @@ void TMP3Out::Prepare() {
             static_cast<size_t>(outputBound(
                 kMaxFramesPerCall, rate, lame_get_out_samplerate(m_lame), lame_get_brate(m_lame))),
             0);
-        m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
+        m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::create);
     } catch (...) {
         releaseEncoder();
         throw;

@@ -67,7 +67,7 @@ void TVorbisIn::OpenFile() {
         m_endOfData = false;
         std::unique_ptr<FileStream> file;
         try {
-            file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Read);
+            file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::read);
         } catch (const EACSException& error) {
             reject(error.what());
             return;
@@ -239,7 +239,7 @@ void TVorbisOut::Prepare() {
         ogg_stream_packetin(&m_stream, &identification);
         ogg_stream_packetin(&m_stream, &comment);
         ogg_stream_packetin(&m_stream, &codebooks);
-        m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
+        m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::create);
         while (ogg_stream_flush(&m_stream, &m_page) != 0)
             writePage(m_page);
     } catch (...) {

@@ -118,7 +118,7 @@ void TWaveIn::OpenFile() {
     std::lock_guard lock(m_openLock);
     m_valid = true;
     if (m_openCount == 0) {
-        auto file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Read);
+        auto file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::read);
         WaveLayout layout;
         const bool parsed = ParseWaveLayout(*file, layout);
         m_formatTag = parsed ? layout.formatTag : 0;
@@ -206,7 +206,7 @@ void TWaveOut::Prepare() {
     TWaveHeader header;
     FillWaveHeader(header, input->InChannels(), input->InBitsPerSample(), input->Size(),
                    input->InSampleRate());
-    m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
+    m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::create);
     m_file->write(header.data(), header.size());
     m_headerDataSize = input->Size();
     m_written = 0;

@@ -18,15 +18,15 @@ std::string systemReason() {
 }  // namespace
 
 FileStream::FileStream(const std::string& path, Mode mode) : m_path(path) {
-    if (mode == Mode::Read)
+    if (mode == Mode::read)
         m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     else
         m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_fd < 0) {
-        const std::string verb = mode == Mode::Read ? "open" : "create";
+        const std::string verb = mode == Mode::read ? "open" : "create";
         throw EACSException("Cannot " + verb + " file \"" + path + "\": " + systemReason());
     }
-    if (mode == Mode::Read) {
+    if (mode == Mode::read) {
         struct stat info {};
         if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
             ::close(m_fd);

@@ -21,7 +21,7 @@ class Stream {
 
 class FileStream : public Stream {
   public:
-    enum class Mode { Read, Create };
+    enum class Mode { read, create };
     FileStream(const std::string& path, Mode mode);
     ~FileStream() override;
     FileStream(const FileStream&) = delete;

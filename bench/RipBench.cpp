@@ -111,7 +111,7 @@ void writeHeaders(const DiscImage& image, const fs::path& folder) {
         const auto end =
             track < kTracks ? image.trackStarts[static_cast<size_t>(track)] : image.leadOut;
         FileStream header((folder / (trackName(track) + ".hdr")).string(),
-                          FileStream::Mode::Create);
+                          FileStream::Mode::create);
         WriteCdWaveHeader(header, std::int64_t{end - start} * kCdFrameBytes);
         header.close();
     }

@@ -146,7 +146,7 @@ int runToEnd(TACSOutput& sink, const std::string& outputFile, OnInterrupt onInte
     if (error.empty() && !g_interrupted) return 0;
     std::error_code ignored;
     const bool remove =
-        !outputFile.empty() && (!error.empty() || onInterrupt == OnInterrupt::RemoveOutput);
+        !outputFile.empty() && (!error.empty() || onInterrupt == OnInterrupt::removeOutput);
     if (remove) std::filesystem::remove(outputFile, ignored);
     if (!error.empty()) {
         std::cerr << "quillon-cli: " << error << "\n";

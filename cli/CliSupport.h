@@ -41,9 +41,9 @@ std::string lowerExtension(const std::string& path);
 // Runs the sink until its done report, with a progress bar on stderr when stderr is a
 // terminal; Ctrl+C stops the run. On failure, and on interruption unless told to keep it,
 // the incomplete output file is removed (none: an empty name). Returns the exit status.
-enum class OnInterrupt { RemoveOutput, KeepOutput };
+enum class OnInterrupt { removeOutput, keepOutput };
 int runToEnd(TACSOutput& sink, const std::string& outputFile,
-             OnInterrupt onInterrupt = OnInterrupt::RemoveOutput);
+             OnInterrupt onInterrupt = OnInterrupt::removeOutput);
 
 int convertCommand(const std::vector<std::string>& words);
 int playCommand(const std::vector<std::string>& words);

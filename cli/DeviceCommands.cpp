@@ -61,5 +61,5 @@ int recordCommand(const std::vector<std::string>& words) {
     sink.SetFileName(args.positional()[0]);
     sink.SetInput(&source);
     // A recording stopped early is still a good, shorter recording.
-    return runToEnd(sink, args.positional()[0], OnInterrupt::KeepOutput);
+    return runToEnd(sink, args.positional()[0], OnInterrupt::keepOutput);
 }

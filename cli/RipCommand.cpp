@@ -37,9 +37,9 @@ std::string printable(std::string text) {
 
 OutputFormat parseFormat(const std::optional<std::string>& text) {
     if (!text) throw UsageError("rip needs --format wav, mp3 or ogg");
-    if (*text == "wav") return OutputFormat::Wav;
-    if (*text == "mp3") return OutputFormat::Mp3;
-    if (*text == "ogg") return OutputFormat::Ogg;
+    if (*text == "wav") return OutputFormat::wav;
+    if (*text == "mp3") return OutputFormat::mp3;
+    if (*text == "ogg") return OutputFormat::ogg;
     throw UsageError("--format takes wav, mp3 or ogg");
 }
 
@@ -119,7 +119,7 @@ class CliRipObserver : public RipObserver {
 
     // Ctrl+C is the Cancel button, answered with Yes.
     void cancelOnInterrupt() {
-        if (g_interrupted && !m_cancelSent && m_job && m_job->button() == RipButton::Cancel) {
+        if (g_interrupted && !m_cancelSent && m_job && m_job->button() == RipButton::cancel) {
             m_cancelSent = true;
             m_job->buttonClicked();
         }
@@ -149,16 +149,16 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
                    [&](const std::string& status) { lastStatus = status; });
     using Outcome = CddbLookupResult::Outcome;
     switch (result.outcome) {
-        case Outcome::NoHandle:
-        case Outcome::NoToc:
+        case Outcome::noHandle:
+        case Outcome::noToc:
             throw std::runtime_error(lastStatus);
-        case Outcome::NoServerList:
-        case Outcome::NoMatch:
-        case Outcome::NoEntry:
+        case Outcome::noServerList:
+        case Outcome::noMatch:
+        case Outcome::noEntry:
             std::cerr << "quillon-cli: " << (result.message.empty() ? lastStatus : result.message)
                       << " The files keep their Track-NN names.\n";
             return;
-        case Outcome::Named:
+        case Outcome::named:
             std::cerr << "Disc ID   " << printable(result.info->id) << "\n"
                       << "Artist    " << printable(result.info->artist) << "\n"
                       << "Title     " << printable(result.info->title) << "\n"
@@ -221,14 +221,14 @@ int ripCommand(const std::vector<std::string>& words) {
     observer.endBar();
 
     switch (job.outcome()) {
-        case RipOutcome::Finished:
+        case RipOutcome::finished:
             return 0;
-        case RipOutcome::Cancelled:
+        case RipOutcome::cancelled:
             std::cerr << "quillon-cli: cancelled; the unfinished file was removed\n";
             return 130;
-        case RipOutcome::None:
-        case RipOutcome::Failed:
-        case RipOutcome::SettingsFailed:
+        case RipOutcome::none:
+        case RipOutcome::failed:
+        case RipOutcome::settingsFailed:
             break;
     }
     return 1;

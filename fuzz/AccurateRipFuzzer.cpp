@@ -30,18 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(!pressings->empty() && bytes == size);
 
     const DiscIds& ids = pressings->front().ids;
-    const Lookup lookup{Lookup::Outcome::Found, pressingsOf(*pressings, ids)};
+    const Lookup lookup{Lookup::Outcome::found, pressingsOf(*pressings, ids)};
     check(!lookup.pressings.empty());
     TrackChecksums sums;
     sums.v1 = pressings->back().tracks.front().checksum;
     sums.v2 = pressings->front().tracks.back().checksum;
     for (int slot = -1; slot <= ids.audioTracks; ++slot) {
         const TrackVerdict verdict = judgeTrack(lookup, slot, sums);
-        if (verdict.status == TrackVerdict::Status::Accurate)
+        if (verdict.status == TrackVerdict::Status::accurate)
             check(verdict.confidence >= 1 && verdict.confidence <= 255 &&
                   (verdict.version == 1 || verdict.version == 2));
         else
-            check(verdict.status != TrackVerdict::Status::Offline);
+            check(verdict.status != TrackVerdict::Status::offline);
     }
     return 0;
 }

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const auto query = parseQueryAnswer(answer);
-    check(query.outcome != CddbQueryAnswer::Outcome::Found || !query.matches.empty());
+    check(query.outcome != CddbQueryAnswer::Outcome::found || !query.matches.empty());
     for (const auto& info : query.matches) {
         CddbMatch match;
         fillMatch(info, match);

@@ -134,7 +134,7 @@ int TSkinButton::frame() const {
 }
 
 QColor TSkinButton::textColour(int frame) const {
-    if (!m_enabled) return systemColour(SystemColour::ButtonShadow);
+    if (!m_enabled) return systemColour(SystemColour::buttonShadow);
     const TDataSkinButton& b = m_skin->Buttons;
     switch (frame) {
         case 1:
@@ -199,7 +199,7 @@ int TSkinSpeedButton::frame() const {
 }
 
 QColor TSkinSpeedButton::textColour(int frame) const {
-    if (!m_enabled) return systemColour(SystemColour::ButtonShadow);
+    if (!m_enabled) return systemColour(SystemColour::buttonShadow);
     const TDataSkinButton& b = m_skin->Buttons;
     const int index = frame == 2   ? b.PressedColour
                       : frame == 4 ? b.MouseOverColour

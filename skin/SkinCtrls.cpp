@@ -116,7 +116,7 @@ void TSkinControl::Reapply() {
 }
 
 QColor TSkinControl::buttonFace() const {
-    return m_skin ? m_skin->Colours.ButtonFace.colour() : systemColour(SystemColour::ButtonFace);
+    return m_skin ? m_skin->Colours.ButtonFace.colour() : systemColour(SystemColour::buttonFace);
 }
 
 void TSkinControl::readState() {

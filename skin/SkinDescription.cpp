@@ -137,7 +137,7 @@ class Description {
         object.NormalColour = number(section, "NormalColour", -1);
         object.MouseOverColour = number(section, "MouseOverColour", -1);
         object.PressedColour = number(section, "PressedColour", -1);
-        const SkinColour text = SkinColour::fromSystem(SystemColour::WindowText);
+        const SkinColour text = SkinColour::fromSystem(SystemColour::windowText);
         object.NormalColour2 = colour(section, "NormalColour2", text);
         object.MouseOverColour2 = colour(section, "MouseOverColour2", text);
         object.PressedColour2 = colour(section, "PressedColour2", text);
@@ -326,36 +326,36 @@ void TSkinData::ReadSkinIni(const TIniFile& ini, const TSkinReader& reader) {
 
     // Where the skin gives no menu text colour, menus take its button-face text.
     const std::string buttonFace = d.text("Colours", "ButtonFace");
-    Colours.ButtonFace = colourOf(buttonFace, SkinColour::fromSystem(SystemColour::ButtonFace));
+    Colours.ButtonFace = colourOf(buttonFace, SkinColour::fromSystem(SystemColour::buttonFace));
     Colours.Scrollbar =
-        d.colour("Colours", "Scrollbar", SkinColour::fromSystem(SystemColour::Scrollbar));
+        d.colour("Colours", "Scrollbar", SkinColour::fromSystem(SystemColour::scrollbar));
     Colours.HilightText =
-        d.colour("Colours", "HilightText", SkinColour::fromSystem(SystemColour::HighlightText));
+        d.colour("Colours", "HilightText", SkinColour::fromSystem(SystemColour::highlightText));
     Colours.Hilight =
-        d.colour("Colours", "Hilight", SkinColour::fromSystem(SystemColour::Highlight));
+        d.colour("Colours", "Hilight", SkinColour::fromSystem(SystemColour::highlight));
     Colours.Menubar = d.colour("Colours", "Menubar", Colours.ButtonFace);
-    Colours.Menu = d.colour("Colours", "Menu", SkinColour::fromSystem(SystemColour::Menu));
+    Colours.Menu = d.colour("Colours", "Menu", SkinColour::fromSystem(SystemColour::menu));
     Colours.MenuText = colourOf(ini.ReadString("Colours", "MenuText", buttonFace),
-                                SkinColour::fromSystem(SystemColour::MenuText));
+                                SkinColour::fromSystem(SystemColour::menuText));
     Colours.ButtonText =
-        d.colour("Colours", "ButtonText", SkinColour::fromSystem(SystemColour::ButtonText));
+        d.colour("Colours", "ButtonText", SkinColour::fromSystem(SystemColour::buttonText));
     Colours.ButtonHilight =
-        d.colour("Colours", "ButtonHilight", SkinColour::fromSystem(SystemColour::ButtonHighlight));
+        d.colour("Colours", "ButtonHilight", SkinColour::fromSystem(SystemColour::buttonHighlight));
     Colours.ButtonShadow =
-        d.colour("Colours", "ButtonShadow", SkinColour::fromSystem(SystemColour::ButtonShadow));
+        d.colour("Colours", "ButtonShadow", SkinColour::fromSystem(SystemColour::buttonShadow));
     Colours.MenuBarText =
-        d.colour("Colours", "MenuBarText", SkinColour::fromSystem(SystemColour::Menu));
+        d.colour("Colours", "MenuBarText", SkinColour::fromSystem(SystemColour::menu));
     Colours.TitleTextActive =
-        d.colour("Colours", "TitleTextActive", SkinColour::fromSystem(SystemColour::CaptionText));
+        d.colour("Colours", "TitleTextActive", SkinColour::fromSystem(SystemColour::captionText));
     Colours.TitleTextNoActive = d.colour("Colours", "TitleTextNoActive",
-                                         SkinColour::fromSystem(SystemColour::InactiveCaptionText));
+                                         SkinColour::fromSystem(SystemColour::inactiveCaptionText));
 
     ColourTable.clear();
     for (const std::string& section : sections) {
         const std::string upper = upperAscii(section);
         if (startsWith(upper, "COLOUR") && upper != "COLOURS")
             ColourTable.push_back(
-                d.colour(section, "color", SkinColour::fromSystem(SystemColour::WindowText)));
+                d.colour(section, "color", SkinColour::fromSystem(SystemColour::windowText)));
     }
 
     Title.Image = d.image("Personality", "TextBack");

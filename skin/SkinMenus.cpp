@@ -111,7 +111,7 @@ class MenuStyle : public QProxyStyle {
         if (!enabled) {
             // A disabled caption must differ from an enabled one.
             const QColor shadow = c.ButtonShadow.colour();
-            return shadow == c.MenuText.colour() ? systemColour(SystemColour::ButtonShadow)
+            return shadow == c.MenuText.colour() ? systemColour(SystemColour::buttonShadow)
                                                  : shadow;
         }
         return selected ? c.HilightText.colour() : c.MenuText.colour();
@@ -190,7 +190,7 @@ class MenuStyle : public QProxyStyle {
     static void drawCheckMark(QPainter& p, const QRect& box, bool exclusive) {
         p.save();
         p.setRenderHint(QPainter::Antialiasing, true);
-        const QColor ink = systemColour(SystemColour::ButtonText);
+        const QColor ink = systemColour(SystemColour::buttonText);
         const QPointF c = QRectF(box).center();
         if (exclusive) {
             p.setPen(Qt::NoPen);

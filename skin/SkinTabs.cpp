@@ -12,21 +12,21 @@
 
 namespace {
 
-enum class Side { Top, Bottom, Left, Right };
+enum class Side { top, bottom, left, right };
 
 Side sideOf(QTabBar::Shape shape) {
     switch (shape) {
         case QTabBar::RoundedSouth:
         case QTabBar::TriangularSouth:
-            return Side::Bottom;
+            return Side::bottom;
         case QTabBar::RoundedWest:
         case QTabBar::TriangularWest:
-            return Side::Left;
+            return Side::left;
         case QTabBar::RoundedEast:
         case QTabBar::TriangularEast:
-            return Side::Right;
+            return Side::right;
         default:
-            return Side::Top;
+            return Side::top;
     }
 }
 
@@ -34,20 +34,20 @@ Side sideOf(QTabBar::Shape shape) {
 // for bottom tabs, a quarter turn so that its top edge points away from the page for the sides.
 QImage turned(const QImage& top, Side side) {
     switch (side) {
-        case Side::Bottom:
+        case Side::bottom:
             return top.mirrored(false, true);
-        case Side::Left:
+        case Side::left:
             return top.transformed(QTransform().rotate(-90));
-        case Side::Right:
+        case Side::right:
             return top.transformed(QTransform().rotate(90));
-        case Side::Top:
+        case Side::top:
             break;
     }
     return top;
 }
 
 QSize topSize(const QSize& size, Side side) {
-    return (side == Side::Left || side == Side::Right) ? size.transposed() : size;
+    return (side == Side::left || side == Side::right) ? size.transposed() : size;
 }
 
 class TabStyle : public QProxyStyle {

@@ -53,29 +53,29 @@ std::function<void(const QString&)> TSkinData::showMessage = showMessageBox;
 QColor systemColour(SystemColour role) {
     const QPalette p = QApplication::palette();
     switch (role) {
-        case SystemColour::ButtonFace:
+        case SystemColour::buttonFace:
             return p.color(QPalette::Button);
-        case SystemColour::Scrollbar:
+        case SystemColour::scrollbar:
             return p.color(QPalette::Button);
-        case SystemColour::HighlightText:
+        case SystemColour::highlightText:
             return p.color(QPalette::HighlightedText);
-        case SystemColour::Highlight:
+        case SystemColour::highlight:
             return p.color(QPalette::Highlight);
-        case SystemColour::Menu:
+        case SystemColour::menu:
             return p.color(QPalette::Window);
-        case SystemColour::MenuText:
+        case SystemColour::menuText:
             return p.color(QPalette::WindowText);
-        case SystemColour::ButtonText:
+        case SystemColour::buttonText:
             return p.color(QPalette::ButtonText);
-        case SystemColour::ButtonHighlight:
+        case SystemColour::buttonHighlight:
             return p.color(QPalette::Light);
-        case SystemColour::ButtonShadow:
+        case SystemColour::buttonShadow:
             return p.color(QPalette::Dark);
-        case SystemColour::CaptionText:
+        case SystemColour::captionText:
             return p.color(QPalette::HighlightedText);
-        case SystemColour::InactiveCaptionText:
+        case SystemColour::inactiveCaptionText:
             return p.color(QPalette::PlaceholderText);
-        case SystemColour::WindowText:
+        case SystemColour::windowText:
             return p.color(QPalette::WindowText);
     }
     return Qt::black;

@@ -21,28 +21,28 @@ class TIniFile;
 
 // A colour of the skin, or a colour of the desktop's palette taken when it is drawn.
 enum class SystemColour : std::uint8_t {
-    ButtonFace,
-    Scrollbar,
-    HighlightText,
-    Highlight,
-    Menu,
-    MenuText,
-    ButtonText,
-    ButtonHighlight,
-    ButtonShadow,
-    CaptionText,
-    InactiveCaptionText,
-    WindowText,
+    buttonFace,
+    scrollbar,
+    highlightText,
+    highlight,
+    menu,
+    menuText,
+    buttonText,
+    buttonHighlight,
+    buttonShadow,
+    captionText,
+    inactiveCaptionText,
+    windowText,
 };
 QColor systemColour(SystemColour role);
 
 struct SkinColour {
     bool isSystem = true;
-    SystemColour system = SystemColour::WindowText;
+    SystemColour system = SystemColour::windowText;
     std::uint32_t value = 0;  // red | green << 8 | blue << 16, when not a system colour
 
     static SkinColour fromSystem(SystemColour role) { return {true, role, 0}; }
-    static SkinColour fromValue(std::uint32_t v) { return {false, SystemColour::WindowText, v}; }
+    static SkinColour fromValue(std::uint32_t v) { return {false, SystemColour::windowText, v}; }
     QColor colour() const;
 };
 
@@ -159,19 +159,19 @@ enum TSkinFormType : std::uint8_t { sfMainform, sfOnlyThisForm, sfDialog };
 
 // The [Colours] of the skin.
 struct TSkinColours {
-    SkinColour ButtonFace = SkinColour::fromSystem(SystemColour::ButtonFace);
-    SkinColour Scrollbar = SkinColour::fromSystem(SystemColour::Scrollbar);
-    SkinColour HilightText = SkinColour::fromSystem(SystemColour::HighlightText);
-    SkinColour Hilight = SkinColour::fromSystem(SystemColour::Highlight);
-    SkinColour Menubar = SkinColour::fromSystem(SystemColour::ButtonFace);
-    SkinColour Menu = SkinColour::fromSystem(SystemColour::Menu);
-    SkinColour MenuText = SkinColour::fromSystem(SystemColour::MenuText);
-    SkinColour ButtonText = SkinColour::fromSystem(SystemColour::ButtonText);
-    SkinColour ButtonHilight = SkinColour::fromSystem(SystemColour::ButtonHighlight);
-    SkinColour ButtonShadow = SkinColour::fromSystem(SystemColour::ButtonShadow);
-    SkinColour MenuBarText = SkinColour::fromSystem(SystemColour::Menu);
-    SkinColour TitleTextActive = SkinColour::fromSystem(SystemColour::CaptionText);
-    SkinColour TitleTextNoActive = SkinColour::fromSystem(SystemColour::InactiveCaptionText);
+    SkinColour ButtonFace = SkinColour::fromSystem(SystemColour::buttonFace);
+    SkinColour Scrollbar = SkinColour::fromSystem(SystemColour::scrollbar);
+    SkinColour HilightText = SkinColour::fromSystem(SystemColour::highlightText);
+    SkinColour Hilight = SkinColour::fromSystem(SystemColour::highlight);
+    SkinColour Menubar = SkinColour::fromSystem(SystemColour::buttonFace);
+    SkinColour Menu = SkinColour::fromSystem(SystemColour::menu);
+    SkinColour MenuText = SkinColour::fromSystem(SystemColour::menuText);
+    SkinColour ButtonText = SkinColour::fromSystem(SystemColour::buttonText);
+    SkinColour ButtonHilight = SkinColour::fromSystem(SystemColour::buttonHighlight);
+    SkinColour ButtonShadow = SkinColour::fromSystem(SystemColour::buttonShadow);
+    SkinColour MenuBarText = SkinColour::fromSystem(SystemColour::menu);
+    SkinColour TitleTextActive = SkinColour::fromSystem(SystemColour::captionText);
+    SkinColour TitleTextNoActive = SkinColour::fromSystem(SystemColour::inactiveCaptionText);
 };
 
 class TSkinData;

@@ -14,7 +14,7 @@
 
 namespace {
 
-enum class Glyph { Play, Stop, Pause, Resume, Back, Forward, Add, Remove };
+enum class Glyph { play, stop, pause, resume, back, forward, add, remove };
 
 // The pictures of the flat buttons, drawn rather than shipped so that they follow the
 // window's text colour.
@@ -35,32 +35,32 @@ QIcon glyphIcon(Glyph glyph, const QColor& colour) {
         painter.drawPath(path);
     };
     switch (glyph) {
-        case Glyph::Play:
+        case Glyph::play:
             triangle(7, 19);
             break;
-        case Glyph::Stop:
+        case Glyph::stop:
             painter.drawRect(QRectF(6, 6, 12, 12));
             break;
-        case Glyph::Pause:
+        case Glyph::pause:
             painter.drawRect(QRectF(6, 5, 4, 14));
             painter.drawRect(QRectF(14, 5, 4, 14));
             break;
-        case Glyph::Resume:
+        case Glyph::resume:
             painter.drawRect(QRectF(4, 5, 3, 14));
             triangle(9, 20);
             break;
-        case Glyph::Back:
+        case Glyph::back:
             triangle(12, 3);
             triangle(21, 12);
             break;
-        case Glyph::Forward:
+        case Glyph::forward:
             triangle(3, 12);
             triangle(12, 21);
             break;
-        case Glyph::Add:
+        case Glyph::add:
             painter.drawRect(QRectF(10, 4, 4, 16));
             [[fallthrough]];
-        case Glyph::Remove:
+        case Glyph::remove:
             painter.drawRect(QRectF(4, 10, 16, 4));
             break;
     }
@@ -84,14 +84,14 @@ Toggplayer::Toggplayer(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
 
     const QColor ink = palette().color(QPalette::ButtonText);
     const std::pair<QToolButton*, Glyph> pictures[] = {
-        {ui->button1, Glyph::Play},
-        {ui->button2, Glyph::Stop},
-        {ui->b_nametoip_pause_button, Glyph::Pause},
-        {ui->b_nametoip_resume_button, Glyph::Resume},
-        {ui->button4, Glyph::Back},
-        {ui->button5, Glyph::Forward},
-        {ui->button6, Glyph::Add},
-        {ui->button7, Glyph::Remove}};
+        {ui->button1, Glyph::play},
+        {ui->button2, Glyph::stop},
+        {ui->b_nametoip_pause_button, Glyph::pause},
+        {ui->b_nametoip_resume_button, Glyph::resume},
+        {ui->button4, Glyph::back},
+        {ui->button5, Glyph::forward},
+        {ui->button6, Glyph::add},
+        {ui->button7, Glyph::remove}};
     for (const auto& [button, glyph] : pictures)
         button->setIcon(glyphIcon(glyph, ink));
 

@@ -37,15 +37,15 @@ CddbLookupResult cddbLookup(DiscSession& disc, TrackList& list, OutputFormat for
 
     list.clear();
     switch (disc.open()) {
-        case DiscSession::OpenResult::NoHandle:
+        case DiscSession::OpenResult::noHandle:
             show("Cann't get CD Information from CDDB!");
-            result.outcome = Outcome::NoHandle;
+            result.outcome = Outcome::noHandle;
             return result;
-        case DiscSession::OpenResult::NoToc:
+        case DiscSession::OpenResult::noToc:
             show(kNoTocStatus);
-            result.outcome = Outcome::NoToc;
+            result.outcome = Outcome::noToc;
             return result;
-        case DiscSession::OpenResult::Opened:
+        case DiscSession::OpenResult::opened:
             break;
     }
     list.buildFromToc(disc.toc(), format);
@@ -56,7 +56,7 @@ CddbLookupResult cddbLookup(DiscSession& disc, TrackList& list, OutputFormat for
     CddbSiteList siteList{kSiteRoom, 0, sites.data()};
     if (CDDBGetServerList(&siteList) != 1) {
         show("Can't got CDDB server list");
-        result.outcome = Outcome::NoServerList;
+        result.outcome = Outcome::noServerList;
         return result;
     }
 
@@ -66,7 +66,7 @@ CddbLookupResult cddbLookup(DiscSession& disc, TrackList& list, OutputFormat for
     CddbQuery query{1, 0, &match};
     if (CDDBQuery(disc.handle(), &query) < 1) {
         show("No record in CDDB!");
-        result.outcome = Outcome::NoMatch;
+        result.outcome = Outcome::noMatch;
         result.info =
             CdInfo{localDiscIdText(disc.toc()), "Unknown Artist", "Unknown Title", "Unknown Type"};
         return result;
@@ -74,11 +74,11 @@ CddbLookupResult cddbLookup(DiscSession& disc, TrackList& list, OutputFormat for
 
     std::vector<char> text(kEntryTextSize, '\0');
     if (CDDBGetDiskInfo(&match, text.data(), kEntryTextSize) != 1) {
-        result.outcome = Outcome::NoEntry;
+        result.outcome = Outcome::noEntry;
         result.message = "Error while getting DiskInfo!";
         return result;
     }
-    result.outcome = Outcome::Named;
+    result.outcome = Outcome::named;
     result.info =
         CdInfo{field(match.discId), field(match.artist), field(match.title), field(match.category)};
     const std::string entry(text.data(), strnlen(text.data(), text.size()));

@@ -20,14 +20,14 @@ struct CdInfo {
 
 struct CddbLookupResult {
     enum class Outcome {
-        NoHandle,      // status "Cann't get CD Information from CDDB!"
-        NoToc,         // status "Error to get TOC!"
-        NoServerList,  // status "Can't got CDDB server list"
-        NoMatch,       // status "No record in CDDB!"; unknown values with the local disc ID
-        NoEntry,       // message box "Error while getting DiskInfo!"
-        Named,         // the rows carry the track titles
+        noHandle,      // status "Cann't get CD Information from CDDB!"
+        noToc,         // status "Error to get TOC!"
+        noServerList,  // status "Can't got CDDB server list"
+        noMatch,       // status "No record in CDDB!"; unknown values with the local disc ID
+        noEntry,       // message box "Error while getting DiskInfo!"
+        named,         // the rows carry the track titles
     };
-    Outcome outcome = Outcome::NoHandle;
+    Outcome outcome = Outcome::noHandle;
     // For NoMatch and Named; otherwise the window keeps the values it shows.
     std::optional<CdInfo> info;
     // The message box to show, if any.

@@ -65,20 +65,20 @@ bool DiscSession::selectDrivePath(const std::string& path) {
 DiscSession::OpenResult DiscSession::open() {
     close();
     m_toc = CdToc{};
-    if (m_drives.empty()) return OpenResult::NoHandle;
+    if (m_drives.empty()) return OpenResult::noHandle;
     const Listing now = listDrives();
     const auto it = std::find(now.paths.begin(), now.paths.end(), selectedPath());
-    if (it == now.paths.end()) return OpenResult::NoHandle;
+    if (it == now.paths.end()) return OpenResult::noHandle;
     const CdDriveInfo& drive = now.drives[static_cast<std::size_t>(it - now.paths.begin())];
     const CdOpenRequest request = openRequestFor(drive);
     m_handle = GetCDHandle(&request);
-    if (m_handle == 0) return OpenResult::NoHandle;
+    if (m_handle == 0) return OpenResult::noHandle;
     ModifyCDParms(m_handle, kCdParamTocAddress, 0);
     if (ReadTOC(m_handle, &m_toc) != 1) {
         m_toc = CdToc{};
-        return OpenResult::NoToc;
+        return OpenResult::noToc;
     }
-    return OpenResult::Opened;
+    return OpenResult::opened;
 }
 
 void DiscSession::close() {
@@ -89,11 +89,11 @@ void DiscSession::close() {
 std::string buildTrackList(DiscSession& disc, TrackList& list, OutputFormat format) {
     list.clear();
     switch (disc.open()) {
-        case DiscSession::OpenResult::NoHandle:
+        case DiscSession::OpenResult::noHandle:
             return kNoDiscStatus;
-        case DiscSession::OpenResult::NoToc:
+        case DiscSession::OpenResult::noToc:
             return kNoTocStatus;
-        case DiscSession::OpenResult::Opened:
+        case DiscSession::OpenResult::opened:
             break;
     }
     list.buildFromToc(disc.toc(), format);

@@ -30,7 +30,7 @@ class DiscSession {
     // Selects the known drive with that device node or image file; false when none has it.
     bool selectDrivePath(const std::string& path);
 
-    enum class OpenResult { Opened, NoHandle, NoToc };
+    enum class OpenResult { opened, noHandle, noToc };
     // Closes the open handle, opens the selected drive, asks for frame-number addresses and
     // reads the table of contents. The drive is found by its path in a fresh listing, so that
     // images that came or went since the drives were listed change nothing; a drive that has

@@ -57,10 +57,10 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
     Mp3EncodeResult result;
     std::unique_ptr<FileStream> input, output;
     try {
-        input = std::make_unique<FileStream>(wavPath, FileStream::Mode::Read);
-        output = std::make_unique<FileStream>(mp3Path, FileStream::Mode::Create);
+        input = std::make_unique<FileStream>(wavPath, FileStream::Mode::read);
+        output = std::make_unique<FileStream>(mp3Path, FileStream::Mode::create);
     } catch (const std::exception& error) {
-        return {Outcome::OpenFailed, error.what(), false};
+        return {Outcome::openFailed, error.what(), false};
     }
     result.outputCreated = true;
     auto fail = [&](Outcome outcome, std::string message) {
@@ -74,7 +74,7 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
     EncoderStream stream;
     if (const BeErr error = beInitStream(&config, &samplesPerChunk, &outputSize, stream.place());
         error != beErrSuccessful)
-        return fail(Outcome::InitFailed, "Error opening encoding stream " + std::to_string(error));
+        return fail(Outcome::initFailed, "Error opening encoding stream " + std::to_string(error));
 
     std::vector<std::uint8_t> encoded(outputSize);
     std::vector<std::uint8_t> pcm(std::size_t{samplesPerChunk} * 2);
@@ -85,27 +85,27 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
         while (position != length && !cancelled()) {
             std::int64_t want = static_cast<std::int64_t>(pcm.size());
             if (position + want >= length) want = length - position;
-            if (input->read(pcm.data(), want) != want) return fail(Outcome::Failed, "Read Error");
+            if (input->read(pcm.data(), want) != want) return fail(Outcome::failed, "Read Error");
             std::uint32_t produced = 0;
             if (const BeErr error =
                     beEncodeChunk(stream.handle(), static_cast<std::uint32_t>(want / 2), pcm.data(),
                                   encoded.data(), &produced);
                 error != beErrSuccessful)
-                return fail(Outcome::Failed, "beEncodeChunk failed " + std::to_string(error));
+                return fail(Outcome::failed, "beEncodeChunk failed " + std::to_string(error));
             if (!writeAll(*output, encoded.data(), produced))
-                return fail(Outcome::Failed, "Write Error");
+                return fail(Outcome::failed, "Write Error");
             position += want;
             afterChunk(static_cast<int>(40 + position * 60 / length));
         }
     } catch (const std::exception&) {
-        return fail(Outcome::Failed, "Read Error");
+        return fail(Outcome::failed, "Read Error");
     }
 
     std::uint32_t produced = 0;
     if (const BeErr error = beDeinitStream(stream.handle(), encoded.data(), &produced);
         error != beErrSuccessful)
-        return fail(Outcome::Failed, "beExitStream failed " + std::to_string(error));
-    if (!writeAll(*output, encoded.data(), produced)) return fail(Outcome::Failed, "Write error");
+        return fail(Outcome::failed, "beExitStream failed " + std::to_string(error));
+    if (!writeAll(*output, encoded.data(), produced)) return fail(Outcome::failed, "Write error");
     // The stream began with a frame kept for its info frame, which tells players the exact
     // length: without it they play the encoder's delay and padding as extra silence.
     if (output->regularFile() &&
@@ -114,14 +114,14 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
             output->seek(0, SEEK_SET);
             output->write(encoded.data(), produced);
         } catch (const std::exception&) {
-            return fail(Outcome::Failed, "Write error");
+            return fail(Outcome::failed, "Write error");
         }
     }
     try {
         output->close();
     } catch (const std::exception&) {
-        return fail(Outcome::Failed, "Write error");
+        return fail(Outcome::failed, "Write error");
     }
-    result.outcome = cancelled() ? Outcome::Cancelled : Outcome::Done;
+    result.outcome = cancelled() ? Outcome::cancelled : Outcome::done;
     return result;
 }

@@ -9,13 +9,13 @@
 
 struct Mp3EncodeResult {
     enum class Outcome {
-        Done,
-        Cancelled,   // the stream was ended early; the output holds what was encoded
-        OpenFailed,  // a file could not be opened or created; nothing was encoded
-        InitFailed,  // the encoder refused the configuration; both files stay
-        Failed,      // reading, encoding or writing failed; both files stay
+        done,
+        cancelled,   // the stream was ended early; the output holds what was encoded
+        openFailed,  // a file could not be opened or created; nothing was encoded
+        initFailed,  // the encoder refused the configuration; both files stay
+        failed,      // reading, encoding or writing failed; both files stay
     };
-    Outcome outcome = Outcome::Done;
+    Outcome outcome = Outcome::done;
     std::string message;
     bool outputCreated = false;  // whether the output file was created (and so replaced)
 };

@@ -54,31 +54,31 @@ void RipJob::start(const RipRequest& request) {
     m_cancel = false;
     const auto settings = readRipSettings(*m_request.settings);
     if (!settings) {
-        m_outcome = RipOutcome::SettingsFailed;
+        m_outcome = RipOutcome::settingsFailed;
         m_observer.settingsFailed();
         return;
     }
     m_settings = *settings;
     m_working = true;
-    m_outcome = RipOutcome::None;
+    m_outcome = RipOutcome::none;
     setCaption(kRipIdleCaption);
     switch (m_request.format) {
-        case OutputFormat::Wav:
+        case OutputFormat::wav:
             wavPass();
             break;
-        case OutputFormat::Mp3:
+        case OutputFormat::mp3:
             mp3Pass();
             break;
-        case OutputFormat::Ogg:
+        case OutputFormat::ogg:
             oggPass();
             break;
     }
 }
 
 void RipJob::buttonClicked() {
-    if (m_button != RipButton::Close) {
+    if (m_button != RipButton::close) {
         m_cancel = m_observer.confirmCancel();
-        if (m_cancel && m_request.format == OutputFormat::Ogg) m_vorbisOut.Stop();
+        if (m_cancel && m_request.format == OutputFormat::ogg) m_vorbisOut.Stop();
         return;
     }
     m_observer.closeWindow();
@@ -99,12 +99,12 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, int gaugeSpan) {
     const TrackRipResult result = ripTrack(
         request, [this] { return m_cancel; }, [this](int gauge) { afterStep(gauge); });
     switch (result.outcome) {
-        case TrackRipResult::Outcome::Done:
-        case TrackRipResult::Outcome::Cancelled:
+        case TrackRipResult::Outcome::done:
+        case TrackRipResult::Outcome::cancelled:
             return true;
-        case TrackRipResult::Outcome::CreateFailed:
-        case TrackRipResult::Outcome::WriteFailed:
-        case TrackRipResult::Outcome::ReadFailed:
+        case TrackRipResult::Outcome::createFailed:
+        case TrackRipResult::Outcome::writeFailed:
+        case TrackRipResult::Outcome::readFailed:
             break;
     }
     fail(result.message);
@@ -117,7 +117,7 @@ void RipJob::wavPass() {
     for (std::size_t index = 0; index < rows; ++index) {
         const TrackRow& row = m_request.tracks->row(index);
         if (!row.checked) continue;
-        setButton(RipButton::Cancel);
+        setButton(RipButton::cancel);
         setCaption(processingCaption(row));
         lastOutput = outputPath(m_request.outputFolder, row.name);
         if (!ripRow(index, lastOutput, 100)) return;
@@ -127,7 +127,7 @@ void RipJob::wavPass() {
     if (cancelled) removeQuietly(lastOutput);  // the partial file of the current track
     m_cancel = false;
     finish();
-    end(cancelled ? RipOutcome::Cancelled : RipOutcome::Finished);
+    end(cancelled ? RipOutcome::cancelled : RipOutcome::finished);
 }
 
 void RipJob::mp3Pass() {
@@ -138,7 +138,7 @@ void RipJob::mp3Pass() {
     for (std::size_t index = 0; index < rows; ++index) {
         const TrackRow& row = m_request.tracks->row(index);
         if (!row.checked) continue;
-        setButton(RipButton::Cancel);
+        setButton(RipButton::cancel);
         setCaption(processingCaption(row));
         const std::string output = outputPath(m_request.outputFolder, row.name);
         const std::string temp = output + kTemporarySuffix;
@@ -151,18 +151,18 @@ void RipJob::mp3Pass() {
             temp, output, m_settings, [this] { return m_cancel; },
             [this](int gauge) { afterStep(gauge); });
         switch (encoded.outcome) {
-            case Mp3EncodeResult::Outcome::InitFailed:
+            case Mp3EncodeResult::Outcome::initFailed:
                 m_observer.showError(encoded.message);
-                setButton(RipButton::Close);
+                setButton(RipButton::close);
                 m_observer.closeWindow();
-                end(RipOutcome::Failed);
+                end(RipOutcome::failed);
                 return;
-            case Mp3EncodeResult::Outcome::OpenFailed:
-            case Mp3EncodeResult::Outcome::Failed:
+            case Mp3EncodeResult::Outcome::openFailed:
+            case Mp3EncodeResult::Outcome::failed:
                 fail(encoded.message);
                 return;
-            case Mp3EncodeResult::Outcome::Done:
-            case Mp3EncodeResult::Outcome::Cancelled:
+            case Mp3EncodeResult::Outcome::done:
+            case Mp3EncodeResult::Outcome::cancelled:
                 break;
         }
         if (m_cancel) {
@@ -180,7 +180,7 @@ void RipJob::mp3Pass() {
     }
     m_cancel = false;
     finish();
-    end(cancelled ? RipOutcome::Cancelled : RipOutcome::Finished);
+    end(cancelled ? RipOutcome::cancelled : RipOutcome::finished);
 }
 
 void RipJob::oggPass() {
@@ -189,11 +189,11 @@ void RipJob::oggPass() {
     while (index < rows && !m_request.tracks->row(index).checked)
         ++index;
     if (index == rows) {
-        end(m_outcome == RipOutcome::None ? RipOutcome::Finished : m_outcome);
+        end(m_outcome == RipOutcome::none ? RipOutcome::finished : m_outcome);
         return;
     }
     const TrackRow& row = m_request.tracks->row(index);
-    setButton(RipButton::Cancel);
+    setButton(RipButton::cancel);
     setCaption(processingCaption(row));
     const std::string output = outputPath(m_request.outputFolder, row.name);
     const std::string temp = output + kTemporarySuffix;
@@ -201,7 +201,7 @@ void RipJob::oggPass() {
     if (m_cancel) {
         removeQuietly(temp);
         finish();
-        end(RipOutcome::Cancelled);
+        end(RipOutcome::cancelled);
         return;
     }
     m_vorbisOut.SetDelay(16 - 5 * m_settings.oggCpu);
@@ -237,7 +237,7 @@ void RipJob::vorbisDone() {
             return;
         }
         finish();
-        end(RipOutcome::Cancelled);
+        end(RipOutcome::cancelled);
         return;
     }
     // Only a finished file clears the row, so a cancelled or failed track stays to be done.
@@ -249,13 +249,13 @@ void RipJob::vorbisDone() {
 
 void RipJob::fail(const std::string& message) {
     m_observer.showError(message);
-    setButton(RipButton::Close);
-    end(RipOutcome::Failed);
+    setButton(RipButton::close);
+    end(RipOutcome::failed);
 }
 
 void RipJob::finish() {
     setCaption(kRipFinishedCaption);
-    setButton(RipButton::Close);
+    setButton(RipButton::close);
 }
 
 void RipJob::end(RipOutcome outcome) {

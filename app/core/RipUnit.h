@@ -23,7 +23,7 @@
 #include "RipSettings.h"
 #include "TrackList.h"
 
-enum class RipButton { Cancel, Close };
+enum class RipButton { cancel, close };
 
 // What the rip window (or quillon-cli) does for the job. Every call comes on the owner's
 // thread.
@@ -55,17 +55,17 @@ struct RipRequest {
     TrackList* tracks = nullptr;  // rows are read, and unchecked after an Ogg conversion
     CdHandle handle = 0;
     const CdToc* toc = nullptr;  // row k rips the track at table position k
-    OutputFormat format = OutputFormat::Mp3;
+    OutputFormat format = OutputFormat::mp3;
     std::string outputFolder;
     const TIniFile* settings = nullptr;  // read at each start
 };
 
 enum class RipOutcome {
-    None,            // not started, or still working
-    Finished,        // every checked row was done
-    Cancelled,       // the user cancelled
-    Failed,          // an error was shown
-    SettingsFailed,  // settingsFailed() was called; nothing was done
+    none,            // not started, or still working
+    finished,        // every checked row was done
+    cancelled,       // the user cancelled
+    failed,          // an error was shown
+    settingsFailed,  // settingsFailed() was called; nothing was done
 };
 
 // Texts of the window caption.
@@ -125,8 +125,8 @@ class RipJob {
     RipSettings m_settings;
     bool m_cancel = false;
     bool m_working = false;
-    RipOutcome m_outcome = RipOutcome::None;
-    RipButton m_button = RipButton::Cancel;
+    RipOutcome m_outcome = RipOutcome::none;
+    RipButton m_button = RipButton::cancel;
     std::string m_caption = kRipIdleCaption;
     int m_gauge = 0;
 

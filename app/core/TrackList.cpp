@@ -7,11 +7,11 @@
 
 std::string_view formatExtension(OutputFormat format) {
     switch (format) {
-        case OutputFormat::Mp3:
+        case OutputFormat::mp3:
             return ".mp3";
-        case OutputFormat::Wav:
+        case OutputFormat::wav:
             return ".wav";
-        case OutputFormat::Ogg:
+        case OutputFormat::ogg:
             break;
     }
     return ".ogg";
@@ -19,11 +19,11 @@ std::string_view formatExtension(OutputFormat format) {
 
 std::string_view formatSwitchSuffix(OutputFormat format) {
     switch (format) {
-        case OutputFormat::Mp3:
+        case OutputFormat::mp3:
             return "mp3";
-        case OutputFormat::Wav:
+        case OutputFormat::wav:
             return "wav";
-        case OutputFormat::Ogg:
+        case OutputFormat::ogg:
             break;
     }
     return "Ogg";

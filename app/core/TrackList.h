@@ -10,7 +10,7 @@
 
 #include "AKRip32.h"
 
-enum class OutputFormat { Mp3, Wav, Ogg };
+enum class OutputFormat { mp3, wav, ogg };
 
 // ".mp3", ".wav" or ".ogg": the extension a built, looked-up or renamed row gets.
 std::string_view formatExtension(OutputFormat format);

@@ -22,9 +22,9 @@ TrackRipResult ripTrack(const TrackRipRequest& request, const std::function<bool
     using Outcome = TrackRipResult::Outcome;
     std::unique_ptr<FileStream> file;
     try {
-        file = std::make_unique<FileStream>(request.path, FileStream::Mode::Create);
+        file = std::make_unique<FileStream>(request.path, FileStream::Mode::create);
     } catch (const std::exception& error) {
-        return {Outcome::CreateFailed, error.what()};
+        return {Outcome::createFailed, error.what()};
     }
 
     const std::int64_t total = std::max<std::int32_t>(request.frames, 0);
@@ -49,7 +49,7 @@ TrackRipResult ripTrack(const TrackRipRequest& request, const std::function<bool
             if (!delivered) {
                 file.reset();
                 removeQuietly(request.path);
-                return {Outcome::ReadFailed, "Cannot read track " + request.caption +
+                return {Outcome::readFailed, "Cannot read track " + request.caption +
                                                  " from the CD at frame " + std::to_string(start)};
             }
             file->write(buffer.data(), buffer.byteCount());
@@ -61,7 +61,7 @@ TrackRipResult ripTrack(const TrackRipRequest& request, const std::function<bool
     } catch (const std::exception& error) {
         file.reset();
         removeQuietly(request.path);
-        return {Outcome::WriteFailed, error.what()};
+        return {Outcome::writeFailed, error.what()};
     }
-    return {wasCancelled ? Outcome::Cancelled : Outcome::Done, {}};
+    return {wasCancelled ? Outcome::cancelled : Outcome::done, {}};
 }

@@ -19,13 +19,13 @@ struct TrackRipRequest {
 
 struct TrackRipResult {
     enum class Outcome {
-        Done,
-        Cancelled,     // the file holds what was read before the cancel
-        CreateFailed,  // nothing was written
-        WriteFailed,   // the partial file was deleted
-        ReadFailed,    // the partial file was deleted
+        done,
+        cancelled,     // the file holds what was read before the cancel
+        createFailed,  // nothing was written
+        writeFailed,   // the partial file was deleted
+        readFailed,    // the partial file was deleted
     };
-    Outcome outcome = Outcome::Done;
+    Outcome outcome = Outcome::done;
     std::string message;  // for the failures
 };
 

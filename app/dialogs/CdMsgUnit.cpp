@@ -44,8 +44,8 @@ void TCdMsgForm::FormActivate() {
     // The lookup rebuilt the rows whatever its outcome.
     m_main.showRows();
     // After an answer from the server, found or not, the first row is the current one.
-    const bool answered = result.outcome == CddbLookupResult::Outcome::Named ||
-                          result.outcome == CddbLookupResult::Outcome::NoMatch;
+    const bool answered = result.outcome == CddbLookupResult::Outcome::named ||
+                          result.outcome == CddbLookupResult::Outcome::noMatch;
     auto* list = m_main.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
     if (answered && list && list->topLevelItemCount() > 0) {
         list->setCurrentItem(list->topLevelItem(0));

@@ -91,14 +91,14 @@ Lookup fetchAccurateRip(const std::string& server, const DiscIds& ids) {
     const long status = answer->status;
     const std::string& body = answer->body;
     if (status == 404) {
-        lookup.outcome = Lookup::Outcome::NotFound;
+        lookup.outcome = Lookup::Outcome::notFound;
         return lookup;
     }
     if (status != 200) return lookup;
     const auto pressings = parseAnswer(body);
     if (!pressings) return lookup;
     lookup.pressings = pressingsOf(*pressings, ids);
-    lookup.outcome = lookup.pressings.empty() ? Lookup::Outcome::NotFound : Lookup::Outcome::Found;
+    lookup.outcome = lookup.pressings.empty() ? Lookup::Outcome::notFound : Lookup::Outcome::found;
     return lookup;
 }
 

@@ -48,37 +48,37 @@ std::vector<Pressing> pressingsOf(const std::vector<Pressing>& pressings, const 
 
 TrackVerdict judgeTrack(const Lookup& lookup, int slot, const TrackChecksums& sums) {
     using Status = TrackVerdict::Status;
-    if (lookup.outcome == Lookup::Outcome::Offline) return {Status::Offline, 0, 0};
-    if (lookup.outcome == Lookup::Outcome::NotFound) return {Status::NotFound, 0, 0};
+    if (lookup.outcome == Lookup::Outcome::offline) return {Status::offline, 0, 0};
+    if (lookup.outcome == Lookup::Outcome::notFound) return {Status::notFound, 0, 0};
 
-    TrackVerdict best{Status::NotFound, 0, 0};
+    TrackVerdict best{Status::notFound, 0, 0};
     for (const auto& pressing : lookup.pressings) {
         if (slot < 0 || static_cast<std::size_t>(slot) >= pressing.tracks.size()) continue;
         const PressingTrack& entry = pressing.tracks[static_cast<std::size_t>(slot)];
         if (entry.confidence == 0) continue;
-        if (best.status == Status::NotFound) best.status = Status::Mismatch;
+        if (best.status == Status::notFound) best.status = Status::mismatch;
         int version = 0;
         if (entry.checksum == sums.v2)
             version = 2;
         else if (entry.checksum == sums.v1)
             version = 1;
         if (version == 0) continue;
-        const bool better = best.status != Status::Accurate || version > best.version ||
+        const bool better = best.status != Status::accurate || version > best.version ||
                             (version == best.version && entry.confidence > best.confidence);
-        if (better) best = {Status::Accurate, entry.confidence, version};
+        if (better) best = {Status::accurate, entry.confidence, version};
     }
     return best;
 }
 
 const char* statusText(TrackVerdict::Status status) {
     switch (status) {
-        case TrackVerdict::Status::Accurate:
+        case TrackVerdict::Status::accurate:
             return "accurate";
-        case TrackVerdict::Status::Mismatch:
+        case TrackVerdict::Status::mismatch:
             return "mismatch";
-        case TrackVerdict::Status::NotFound:
+        case TrackVerdict::Status::notFound:
             return "not-found";
-        case TrackVerdict::Status::Offline:
+        case TrackVerdict::Status::offline:
             return "offline";
     }
     return "offline";

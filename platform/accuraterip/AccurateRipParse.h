@@ -43,17 +43,17 @@ std::vector<Pressing> pressingsOf(const std::vector<Pressing>& pressings, const 
 // What became of the disc's lookup.
 struct Lookup {
     enum class Outcome {
-        Found,     // the disc's pressings are in `pressings`
-        NotFound,  // the database has no entry for the disc
-        Offline,   // no usable answer: no connection, a server error or a refused answer
+        found,     // the disc's pressings are in `pressings`
+        notFound,  // the database has no entry for the disc
+        offline,   // no usable answer: no connection, a server error or a refused answer
     };
-    Outcome outcome = Outcome::Offline;
+    Outcome outcome = Outcome::offline;
     std::vector<Pressing> pressings;
 };
 
 struct TrackVerdict {
-    enum class Status { Accurate, Mismatch, NotFound, Offline };
-    Status status = Status::Offline;
+    enum class Status { accurate, mismatch, notFound, offline };
+    Status status = Status::offline;
     int confidence = 0;  // Accurate: the matching pressing's confidence
     int version = 0;     // Accurate: 2 when the v2 checksum matched, else 1
 };

@@ -67,7 +67,7 @@ int CDDBQuery(CdHandle handle, CddbQuery* query) {
     const auto answer = cddbRequest(currentSettings(), "cddb query " + cddbQueryArguments(*layout));
     if (!answer) return -1;
     const auto result = parseQueryAnswer(*answer);
-    if (result.outcome == CddbQueryAnswer::Outcome::Failed) return -1;
+    if (result.outcome == CddbQueryAnswer::Outcome::failed) return -1;
     if (query == nullptr || query->matches == nullptr) return 0;
     const std::size_t room = static_cast<std::size_t>(std::max(query->capacity, 0));
     const std::size_t count = std::min(room, result.matches.size());

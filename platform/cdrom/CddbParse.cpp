@@ -121,11 +121,11 @@ CddbQueryAnswer parseQueryAnswer(std::string_view answer) {
     if (lines.empty()) return result;
     const auto code = statusCode(lines.front());
     if (code == 202) {
-        result.outcome = CddbQueryAnswer::Outcome::NoMatch;
+        result.outcome = CddbQueryAnswer::Outcome::noMatch;
     } else if (code == 200) {
         if (auto match = matchFromWords(std::string_view(lines.front()).substr(3))) {
             result.matches.push_back(std::move(*match));
-            result.outcome = CddbQueryAnswer::Outcome::Found;
+            result.outcome = CddbQueryAnswer::Outcome::found;
         }
     } else if (code == 210 || code == 211) {
         const auto body = listBody(std::move(lines));
@@ -133,7 +133,7 @@ CddbQueryAnswer parseQueryAnswer(std::string_view answer) {
         for (const auto& line : *body) {
             if (auto match = matchFromWords(line)) result.matches.push_back(std::move(*match));
         }
-        if (!result.matches.empty()) result.outcome = CddbQueryAnswer::Outcome::Found;
+        if (!result.matches.empty()) result.outcome = CddbQueryAnswer::Outcome::found;
     }
     return result;
 }

@@ -31,8 +31,8 @@ struct CddbMatchInfo {
 };
 
 struct CddbQueryAnswer {
-    enum class Outcome { Found, NoMatch, Failed };
-    Outcome outcome = Outcome::Failed;
+    enum class Outcome { found, noMatch, failed };
+    Outcome outcome = Outcome::failed;
     std::vector<CddbMatchInfo> matches;  // in the server's order
 };
 

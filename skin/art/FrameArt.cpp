@@ -138,14 +138,14 @@ double segmentDistance(double px, double py, double ax, double ay, double bx, do
     return std::sqrt(ex * ex + ey * ey);
 }
 
-enum class Glyph { Close, Maximise, Restore, Minimise };
+enum class Glyph { close, maximise, restore, minimise };
 
 // A caption glyph centred on (cx, cy) in a 7 x 7 box.
 void drawGlyph(Canvas& canvas, Glyph glyph, int cx, int cy, const QColor& colour,
                const QColor& matte) {
     const int l = cx - 3, t = cy - 3, r = cx + 3, b = cy + 3;
     switch (glyph) {
-        case Glyph::Close:
+        case Glyph::close:
             canvas.cover(
                 QRect(l - 1, t - 1, 9, 9),
                 [&](double x, double y) {
@@ -154,11 +154,11 @@ void drawGlyph(Canvas& canvas, Glyph glyph, int cx, int cy, const QColor& colour
                 },
                 colour, matte);
             break;
-        case Glyph::Maximise:
+        case Glyph::maximise:
             canvas.outline(QRect(QPoint(l, t), QPoint(r, b)), colour);
             canvas.hline(l, r, t + 1, colour);
             break;
-        case Glyph::Restore: {
+        case Glyph::restore: {
             // The back window shows only where the front one does not cover it.
             const QRect back(QPoint(l + 2, t), QPoint(r, b - 2));
             const QRect front(QPoint(l, t + 2), QPoint(r - 2, b));
@@ -172,7 +172,7 @@ void drawGlyph(Canvas& canvas, Glyph glyph, int cx, int cy, const QColor& colour
             canvas.hline(front.left(), front.right(), front.top() + 1, colour);
             break;
         }
-        case Glyph::Minimise:
+        case Glyph::minimise:
             canvas.fill(QRect(QPoint(l, b - 1), QPoint(r, b)), colour);
             break;
     }
@@ -186,7 +186,7 @@ QImage captionButton(Glyph glyph) {
     Canvas image(6 * w, h);
     const QColor activeMatte = mix(kCaptionTop, kCaptionBottom, 0.45);
     const QColor idleMatte = mix(kIdleTop, kIdleBottom, 0.45);
-    const bool close = glyph == Glyph::Close;
+    const bool close = glyph == Glyph::close;
     struct Look {
         QColor plate, glyph, matte;
     };
@@ -215,7 +215,7 @@ QImage mdiControls() {
     constexpr int w = 15;
     constexpr int h = 14;
     Canvas image(12 * w, h);
-    const Glyph glyphs[3] = {Glyph::Minimise, Glyph::Restore, Glyph::Close};
+    const Glyph glyphs[3] = {Glyph::minimise, Glyph::restore, Glyph::close};
     for (int g = 0; g < 3; ++g) {
         for (int state = 0; state < 4; ++state) {
             Canvas cell(w, h);
@@ -273,10 +273,10 @@ void drawFrameImages(std::vector<ArtImage>& out) {
     out.push_back({"bottom.bmp", bottomStrip()});
     out.push_back({"textback.bmp", textBack()});
     out.push_back({"menubar.bmp", menuBar()});
-    out.push_back({"close.bmp", captionButton(Glyph::Close)});
-    out.push_back({"maximize.bmp", captionButton(Glyph::Maximise)});
-    out.push_back({"restore.bmp", captionButton(Glyph::Restore)});
-    out.push_back({"minimize.bmp", captionButton(Glyph::Minimise)});
+    out.push_back({"close.bmp", captionButton(Glyph::close)});
+    out.push_back({"maximize.bmp", captionButton(Glyph::maximise)});
+    out.push_back({"restore.bmp", captionButton(Glyph::restore)});
+    out.push_back({"minimize.bmp", captionButton(Glyph::minimise)});
     out.push_back({"mdicontrols.bmp", mdiControls()});
     out.push_back({"icon.bmp", windowIcon()});
 }

@@ -10,7 +10,7 @@ using namespace palette;
 
 constexpr int kCell = 16;
 
-enum class Direction { Left, Right, Up, Down };
+enum class Direction { left, right, up, down };
 
 // A small solid arrow head, 7 pixels across and 4 deep, centred in a 16 x 16 cell at x0.
 void drawArrow(Canvas& canvas, int x0, Direction direction, const QColor& colour) {
@@ -18,16 +18,16 @@ void drawArrow(Canvas& canvas, int x0, Direction direction, const QColor& colour
         const int from = 4 + i;  // the span across the head, narrowing towards the tip
         const int to = 10 - i;
         switch (direction) {
-            case Direction::Down:
+            case Direction::down:
                 canvas.hline(x0 + from, x0 + to, 6 + i, colour);
                 break;
-            case Direction::Up:
+            case Direction::up:
                 canvas.hline(x0 + from, x0 + to, 9 - i, colour);
                 break;
-            case Direction::Right:
+            case Direction::right:
                 canvas.vline(x0 + 6 + i, from, to, colour);
                 break;
-            case Direction::Left:
+            case Direction::left:
                 canvas.vline(x0 + 9 - i, from, to, colour);
                 break;
         }
@@ -39,8 +39,8 @@ void drawArrow(Canvas& canvas, int x0, Direction direction, const QColor& colour
 QImage arrows() {
     Canvas image(23 * kCell, kCell);
     image.fill(image.image().rect(), kTrack);
-    const Direction directions[4] = {Direction::Left, Direction::Right, Direction::Up,
-                                     Direction::Down};
+    const Direction directions[4] = {Direction::left, Direction::right, Direction::up,
+                                     Direction::down};
     const QColor plates[4] = {QColor(), QColor(198, 204, 212), QColor(222, 226, 231), QColor()};
     const QColor glyphs[4] = {QColor(104, 112, 124), kText, QColor(72, 80, 92), kLineSoft};
     for (int d = 0; d < 4; ++d) {

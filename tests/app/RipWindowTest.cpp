@@ -182,7 +182,7 @@ TEST_F(RipWindowTest, ACancelledMp3JobStillClosesItsWindow) {
     EXPECT_FALSE(leftOpen);
     EXPECT_EQ(questions, 1);
     EXPECT_FALSE(rip->isVisible());
-    EXPECT_EQ(rip->job().outcome(), RipOutcome::Cancelled);
+    EXPECT_EQ(rip->job().outcome(), RipOutcome::cancelled);
     EXPECT_TRUE(std::filesystem::exists("out/Track-01.mp3"));
     EXPECT_FALSE(std::filesystem::exists("out/Track-02.mp3"));
     EXPECT_FALSE(std::filesystem::exists("out/Track-02.mp3.convert"));

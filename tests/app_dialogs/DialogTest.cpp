@@ -347,7 +347,7 @@ TEST_F(CdInformationTest, EachShowingLooksTheDiscUpAndNamesTheRows) {
     EXPECT_EQ(m_server.requests().at(1).hello, "me example.org program 1.0");
 
     // A rename does not survive the next showing, which asks the server again.
-    main.tracks().rename(0, "Mine", OutputFormat::Mp3);
+    main.tracks().rename(0, "Mine", OutputFormat::mp3);
     main.showRows();
     lookUp(info);
     EXPECT_EQ(names()[0], "Opening.mp3");

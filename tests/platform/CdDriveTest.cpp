@@ -220,7 +220,7 @@ std::vector<std::uint8_t> ripDisc(CdHandle handle, const DiscImage& image) {
 
 TEST_F(CdDrives, ReadsDeliverExactlyTheImagesAudio) {
     const auto little = writeCueImage(discs(), "1-little", {60, 100, 37}, 3);
-    const auto big = writeCueImage(discs(), "2-big", {26, 50}, 4, SampleOrder::BigEndian);
+    const auto big = writeCueImage(discs(), "2-big", {26, 50}, 4, SampleOrder::bigEndian);
     const auto toc = writeTocImage(discs(), "3-toc", {30, 24, 1}, 5);
     const DiscImage* images[] = {&little, &big, &toc};
     for (std::uint8_t i = 0; i < 3; ++i) {

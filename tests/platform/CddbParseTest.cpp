@@ -15,7 +15,7 @@ namespace {
 
 TEST(CddbAnswers, QueryAnswersOfEachKind) {
     auto exact = parseQueryAnswer("200 rock 0e005003 Some Artist / Some Title\r\n");
-    ASSERT_EQ(exact.outcome, CddbQueryAnswer::Outcome::Found);
+    ASSERT_EQ(exact.outcome, CddbQueryAnswer::Outcome::found);
     ASSERT_EQ(exact.matches.size(), 1u);
     EXPECT_EQ(exact.matches[0].category, "rock");
     EXPECT_EQ(exact.matches[0].discId, "0e005003");
@@ -24,16 +24,16 @@ TEST(CddbAnswers, QueryAnswersOfEachKind) {
 
     auto inexact = parseQueryAnswer(
         "211 close matches\r\njazz 0e005004 A / B\r\nfolk 0e005005 C / D / E\r\n.\r\n");
-    ASSERT_EQ(inexact.outcome, CddbQueryAnswer::Outcome::Found);
+    ASSERT_EQ(inexact.outcome, CddbQueryAnswer::Outcome::found);
     ASSERT_EQ(inexact.matches.size(), 2u);
     EXPECT_EQ(inexact.matches[0].category, "jazz");
     EXPECT_EQ(inexact.matches[1].title, "D / E");
 
-    EXPECT_EQ(parseQueryAnswer("202 No match\n").outcome, CddbQueryAnswer::Outcome::NoMatch);
+    EXPECT_EQ(parseQueryAnswer("202 No match\n").outcome, CddbQueryAnswer::Outcome::noMatch);
     EXPECT_EQ(parseQueryAnswer("403 Database entry is corrupt\n").outcome,
-              CddbQueryAnswer::Outcome::Failed);
+              CddbQueryAnswer::Outcome::failed);
     EXPECT_EQ(parseQueryAnswer("500 Command syntax error\n").outcome,
-              CddbQueryAnswer::Outcome::Failed);
+              CddbQueryAnswer::Outcome::failed);
 }
 
 TEST(CddbAnswers, MalformedAnswersFail) {
@@ -42,7 +42,7 @@ TEST(CddbAnswers, MalformedAnswersFail) {
                                "211 list\r\njazz 0e005004 A / B\r\n", "211 list\r\nbroken\r\n.\r\n",
                                "210 list\r\n.\r\n"}) {
         SCOPED_TRACE(answer);
-        EXPECT_EQ(parseQueryAnswer(answer).outcome, CddbQueryAnswer::Outcome::Failed);
+        EXPECT_EQ(parseQueryAnswer(answer).outcome, CddbQueryAnswer::Outcome::failed);
     }
     EXPECT_FALSE(parseReadAnswer("210 rock 0e005003\r\nTTITLE0=a\r\n"));  // cut short
     EXPECT_FALSE(parseReadAnswer("401 rock 0e005003 No such CD entry\r\n"));

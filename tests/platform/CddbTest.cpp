@@ -153,7 +153,7 @@ TEST_F(Cddb, ServerFailuresGiveFailureResults) {
     ASSERT_EQ(query(matches), 1);
     std::vector<char> text(32000);
 
-    m_server.setMode(CddbTestServer::Mode::Http500);
+    m_server.setMode(CddbTestServer::Mode::http500);
     EXPECT_EQ(serverList(), 0);
     EXPECT_EQ(query(matches), -1);
     EXPECT_EQ(CDDBGetDiskInfo(&matches[0], text.data(), 32000), 0);
@@ -167,7 +167,7 @@ TEST_F(Cddb, ServerFailuresGiveFailureResults) {
 }
 
 TEST_F(Cddb, ASilentServerCostsOnlyTheTimeout) {
-    m_server.setMode(CddbTestServer::Mode::Silent);
+    m_server.setMode(CddbTestServer::Mode::silent);
     quillon::cdrom::setCddbTimeouts(std::chrono::milliseconds(500), std::chrono::milliseconds(800));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(serverList(), 0);

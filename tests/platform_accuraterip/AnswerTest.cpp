@@ -60,7 +60,7 @@ TEST(AccurateRipAnswer, CutOrHostileAnswersAreRefusedWhole) {
 }
 
 TEST(AccurateRipVerdict, EachTrackIsJudgedAcrossThePressings) {
-    Lookup found{Lookup::Outcome::Found, pressingsOf(*parseAnswer(severalPressings()), kDisc)};
+    Lookup found{Lookup::Outcome::found, pressingsOf(*parseAnswer(severalPressings()), kDisc)};
     const auto sums = [](std::uint32_t v1, std::uint32_t v2) {
         TrackChecksums s;
         s.v1 = v1;
@@ -68,28 +68,28 @@ TEST(AccurateRipVerdict, EachTrackIsJudgedAcrossThePressings) {
         return s;
     };
     const auto verdict = judgeTrack(found, 0, sums(0x11111111, 0x99999999));
-    EXPECT_EQ(verdict.status, Status::Accurate);
+    EXPECT_EQ(verdict.status, Status::accurate);
     EXPECT_EQ(verdict.confidence, 12);
     EXPECT_EQ(verdict.version, 1);
 
     // v1 in the first pressing with more rips, v2 in the other: the v2 match counts.
     const auto both = judgeTrack(found, 0, sums(0x11111111, 0x44444444));
-    EXPECT_EQ(both.status, Status::Accurate);
+    EXPECT_EQ(both.status, Status::accurate);
     EXPECT_EQ(both.confidence, 3);
     EXPECT_EQ(both.version, 2);
 
     EXPECT_EQ(judgeTrack(found, 2, sums(0x55555555, 0)).confidence, 2);
-    EXPECT_EQ(judgeTrack(found, 2, sums(1, 2)).status, Status::Mismatch);
+    EXPECT_EQ(judgeTrack(found, 2, sums(1, 2)).status, Status::mismatch);
     // The second pressing's empty entry matches nothing, even checksums of 0.
-    EXPECT_EQ(judgeTrack(found, 1, sums(0, 0)).status, Status::Mismatch);
+    EXPECT_EQ(judgeTrack(found, 1, sums(0, 0)).status, Status::mismatch);
     // No pressing has a slot for it: the track is not in the database.
-    EXPECT_EQ(judgeTrack(found, 3, sums(0, 0)).status, Status::NotFound);
-    Lookup emptyEntries{Lookup::Outcome::Found, {{kDisc, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}}}};
-    EXPECT_EQ(judgeTrack(emptyEntries, 0, sums(0, 0)).status, Status::NotFound);
+    EXPECT_EQ(judgeTrack(found, 3, sums(0, 0)).status, Status::notFound);
+    Lookup emptyEntries{Lookup::Outcome::found, {{kDisc, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}}}};
+    EXPECT_EQ(judgeTrack(emptyEntries, 0, sums(0, 0)).status, Status::notFound);
 
-    EXPECT_EQ(judgeTrack({Lookup::Outcome::NotFound, {}}, 0, sums(1, 2)).status, Status::NotFound);
-    EXPECT_EQ(judgeTrack({}, 0, sums(1, 2)).status, Status::Offline);
-    EXPECT_STREQ(statusText(Status::NotFound), "not-found");
+    EXPECT_EQ(judgeTrack({Lookup::Outcome::notFound, {}}, 0, sums(1, 2)).status, Status::notFound);
+    EXPECT_EQ(judgeTrack({}, 0, sums(1, 2)).status, Status::offline);
+    EXPECT_STREQ(statusText(Status::notFound), "not-found");
 }
 
 }  // namespace

@@ -32,44 +32,44 @@ TEST_F(Fetch, TheDiscsPressingsAreFetchedFromItsEntry) {
                                   pressingBytes({2, 1, 2, 3}, {{9, 0xAAAA, 0}, {9, 0xBBBB, 0}}) +
                                   pressingBytes(kDisc, {{1, 0xCCCC, 0}, {1, 0xDDDD, 0}}));
     const auto lookup = fetch();
-    EXPECT_EQ(lookup.outcome, Outcome::Found);
+    EXPECT_EQ(lookup.outcome, Outcome::found);
     ASSERT_EQ(lookup.pressings.size(), 2u);
     EXPECT_EQ(lookup.pressings[1].tracks[1].checksum, 0xDDDDu);
     EXPECT_EQ(m_server.requests(), std::vector<std::string>{kPath});
 }
 
 TEST_F(Fetch, WhatIsNotTheDiscsEntryIsNotFound) {
-    EXPECT_EQ(fetch().outcome, Outcome::NotFound);  // 404
+    EXPECT_EQ(fetch().outcome, Outcome::notFound);  // 404
     m_server.setAnswer(kPath, pressingBytes({2, 1, 2, 3}, {{9, 0xAAAA, 0}, {9, 0xBBBB, 0}}));
-    EXPECT_EQ(fetch().outcome, Outcome::NotFound);
+    EXPECT_EQ(fetch().outcome, Outcome::notFound);
 }
 
 TEST_F(Fetch, BrokenAnswersAndServersAreOffline) {
     const std::string answer = pressingBytes(kDisc, {{5, 0xAAAA, 0}, {5, 0xBBBB, 0}});
     m_server.setAnswer(kPath, answer.substr(0, answer.size() - 3));
-    EXPECT_EQ(fetch().outcome, Outcome::Offline);
+    EXPECT_EQ(fetch().outcome, Outcome::offline);
 
     m_server.setAnswer(kPath, answer);
-    m_server.setMode(AccurateRipTestServer::Mode::Truncated);
-    EXPECT_EQ(fetch().outcome, Outcome::Offline);
-    m_server.setMode(AccurateRipTestServer::Mode::Http500);
-    EXPECT_EQ(fetch().outcome, Outcome::Offline);
+    m_server.setMode(AccurateRipTestServer::Mode::truncated);
+    EXPECT_EQ(fetch().outcome, Outcome::offline);
+    m_server.setMode(AccurateRipTestServer::Mode::http500);
+    EXPECT_EQ(fetch().outcome, Outcome::offline);
 
     m_server.setAnswer(kPath, std::string(kMaxAnswerBytes + 13, '\x02'));
-    m_server.setMode(AccurateRipTestServer::Mode::Normal);
-    EXPECT_EQ(fetch().outcome, Outcome::Offline);
+    m_server.setMode(AccurateRipTestServer::Mode::normal);
+    EXPECT_EQ(fetch().outcome, Outcome::offline);
 
-    EXPECT_EQ(fetchAccurateRip("bad host", kDisc).outcome, Outcome::Offline);
+    EXPECT_EQ(fetchAccurateRip("bad host", kDisc).outcome, Outcome::offline);
     m_server.stop();
-    EXPECT_EQ(fetch().outcome, Outcome::Offline);  // nobody listening
+    EXPECT_EQ(fetch().outcome, Outcome::offline);  // nobody listening
 }
 
 TEST_F(Fetch, ASilentServerCostsOnlyTheTimeout) {
     m_server.setAnswer(kPath, pressingBytes(kDisc, {{5, 0xAAAA, 0}, {5, 0xBBBB, 0}}));
-    m_server.setMode(AccurateRipTestServer::Mode::Silent);
+    m_server.setMode(AccurateRipTestServer::Mode::silent);
     setAccurateRipTimeouts(std::chrono::milliseconds(500), std::chrono::milliseconds(800));
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fetch().outcome, Outcome::Offline);
+    EXPECT_EQ(fetch().outcome, Outcome::offline);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 

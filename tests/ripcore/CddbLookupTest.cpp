@@ -17,7 +17,7 @@ class CddbLookupTest : public RipFixture {
     void SetUp() override {
         RipFixture::SetUp();
         insertDisc({100, 60, 150});
-        ASSERT_EQ(m_disc.open(), DiscSession::OpenResult::Opened);
+        ASSERT_EQ(m_disc.open(), DiscSession::OpenResult::opened);
         m_discId = quillon::cdrom::discIdText(
             quillon::cdrom::cddbDiscId(quillon::cdrom::layoutFromToc(m_disc.toc())));
         m_settings.server = m_server.address();
@@ -31,7 +31,7 @@ class CddbLookupTest : public RipFixture {
         RipFixture::TearDown();
     }
 
-    CddbLookupResult lookup(OutputFormat format = OutputFormat::Mp3) {
+    CddbLookupResult lookup(OutputFormat format = OutputFormat::mp3) {
         m_statuses.clear();
         return cddbLookup(m_disc, m_list, format, m_settings,
                           [this](const std::string& text) { m_statuses.push_back(text); });
@@ -59,7 +59,7 @@ class CddbLookupTest : public RipFixture {
 TEST_F(CddbLookupTest, AMatchNamesTheRowsAfterTheTitles) {
     addEntry({"TTITLE0=Opening", "TTITLE2=AC/DC Tribute"});
     const CddbLookupResult result = lookup();
-    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::Named);
+    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::named);
     EXPECT_EQ(m_statuses, (Texts{"Connecting with CDDB......", "Successful"}));
     ASSERT_TRUE(result.info);
     EXPECT_EQ(result.info->id, m_discId);
@@ -78,9 +78,9 @@ TEST_F(CddbLookupTest, AMatchNamesTheRowsAfterTheTitles) {
     EXPECT_EQ(requests[1].hello, "someone example.org program 1.0");
 
     // Each lookup rebuilds the list: a rename does not survive it.
-    m_list.rename(0, "Renamed", OutputFormat::Ogg);
+    m_list.rename(0, "Renamed", OutputFormat::ogg);
     m_list.row(1).checked = false;
-    lookup(OutputFormat::Ogg);
+    lookup(OutputFormat::ogg);
     EXPECT_EQ(rowNames(), (Texts{"Opening.ogg", ".ogg", "AC/DC Tribute.ogg"}));
     EXPECT_TRUE(m_list.row(1).checked);
 }
@@ -88,8 +88,8 @@ TEST_F(CddbLookupTest, AMatchNamesTheRowsAfterTheTitles) {
 TEST_F(CddbLookupTest, TitlesContinuedOverSeveralLinesAreWhole) {
     m_server.addEntry({"classical", m_discId, "The Hollow Oak Consort / Music",
                        cddbEntryFile("long-titles.txt")});
-    const auto result = lookup(OutputFormat::Wav);
-    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::Named);
+    const auto result = lookup(OutputFormat::wav);
+    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::named);
     EXPECT_EQ(rowNames(), (Texts{"Overture.wav",
                                  "Suite No. 2 in G minor for Strings and Continuo, Op. 14: I. "
                                  "Prelude (Lento) - II. Allemande - III. Courante - IV. Sarabande "
@@ -104,8 +104,8 @@ TEST_F(CddbLookupTest, TitlesContinuedOverSeveralLinesAreWhole) {
 }
 
 TEST_F(CddbLookupTest, NoMatchGivesTheLocalIdAndUnknownValues) {
-    const CddbLookupResult result = lookup(OutputFormat::Wav);
-    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::NoMatch);
+    const CddbLookupResult result = lookup(OutputFormat::wav);
+    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::noMatch);
     EXPECT_EQ(m_statuses,
               (Texts{"Connecting with CDDB......", "Successful", "No record in CDDB!"}));
     ASSERT_TRUE(result.info);
@@ -122,15 +122,15 @@ TEST_F(CddbLookupTest, ServerFailuresKeepTheDefaultNames) {
     addEntry({"TTITLE0=Opening"});
     m_server.setRawAnswer("read", "401 misc " + m_discId + " No such CD entry in database.\r\n");
     CddbLookupResult result = lookup();
-    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::NoEntry);
+    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::noEntry);
     EXPECT_EQ(result.message, "Error while getting DiskInfo!");
     EXPECT_FALSE(result.info);
     EXPECT_EQ(rowNames(), (Texts{"Track-01.mp3", "Track-02.mp3", "Track-03.mp3"}));
 
     // The server answers with errors, then not at all.
-    m_server.setMode(CddbTestServer::Mode::Http500);
+    m_server.setMode(CddbTestServer::Mode::http500);
     result = lookup();
-    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::NoServerList);
+    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::noServerList);
     EXPECT_EQ(m_statuses, (Texts{"Connecting with CDDB......", "Can't got CDDB server list"}));
     EXPECT_FALSE(result.info);
     EXPECT_EQ(m_list.size(), 3u);
@@ -138,7 +138,7 @@ TEST_F(CddbLookupTest, ServerFailuresKeepTheDefaultNames) {
     m_server.stop();
     const auto started = std::chrono::steady_clock::now();
     result = lookup();
-    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::NoServerList);
+    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::noServerList);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_EQ(rowNames(), (Texts{"Track-01.mp3", "Track-02.mp3", "Track-03.mp3"}));
 }
@@ -147,7 +147,7 @@ TEST_F(CddbLookupTest, NoDiscStopsBeforeTheNetwork) {
     m_disc.close();
     std::filesystem::remove(m_image.sheet);
     const CddbLookupResult result = lookup();
-    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::NoHandle);
+    EXPECT_EQ(result.outcome, CddbLookupResult::Outcome::noHandle);
     EXPECT_EQ(m_statuses, (Texts{"Cann't get CD Information from CDDB!"}));
     EXPECT_TRUE(m_list.empty());
     EXPECT_TRUE(m_server.requests().empty());

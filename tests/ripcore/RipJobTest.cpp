@@ -33,8 +33,8 @@ class RipJobTest : public RipFixture {
 
 TEST_F(RipJobTest, WavFilesHoldTheTracksAudio) {
     insertDisc({100, 60, 150});
-    buildList(OutputFormat::Wav);
-    runJob(OutputFormat::Wav);
+    buildList(OutputFormat::wav);
+    runJob(OutputFormat::wav);
 
     ASSERT_EQ(outputFiles(), (Files{"Track-01.wav", "Track-02.wav", "Track-03.wav"}));
     for (std::size_t i = 0; i < 3; ++i) {
@@ -49,8 +49,8 @@ TEST_F(RipJobTest, WavFilesHoldTheTracksAudio) {
     EXPECT_EQ(m_observer.eventRounds, 13);
     EXPECT_EQ(m_observer.gauges,
               (std::vector<int>{25, 50, 75, 100, 41, 83, 100, 16, 33, 50, 66, 83, 100}));
-    EXPECT_EQ(m_observer.buttons.back(), RipButton::Close);
-    EXPECT_EQ(job().outcome(), RipOutcome::Finished);
+    EXPECT_EQ(m_observer.buttons.back(), RipButton::close);
+    EXPECT_EQ(job().outcome(), RipOutcome::finished);
     EXPECT_TRUE(allChecked());
     EXPECT_TRUE(m_observer.errors.empty());
     EXPECT_EQ(m_observer.closes, 0);
@@ -60,7 +60,7 @@ TEST_F(RipJobTest, WavFilesHoldTheTracksAudio) {
     std::filesystem::create_directory(out());
     writeBytes(outFile("Track-03.wav"), {1, 2, 3});
     m_list.row(1).checked = false;
-    runJob(OutputFormat::Wav);
+    runJob(OutputFormat::wav);
     EXPECT_EQ(outputFiles(), (Files{"Track-01.wav", "Track-03.wav"}));
     EXPECT_TRUE(readBytes(outFile("Track-03.wav")) == canonicalWav(2, 16, 44100, trackAudio(2)));
 }
@@ -71,8 +71,8 @@ TEST_F(RipJobTest, Mp3FilesFollowTheSettings) {
     writeSetting("MP3 Options", "bCRC", "True");
     writeSetting("MP3 Options", "bCopyright", "false");
     writeSetting("MP3 Options", "bOriginal", "False");
-    buildList(OutputFormat::Mp3);
-    runJob(OutputFormat::Mp3);
+    buildList(OutputFormat::mp3);
+    runJob(OutputFormat::mp3);
 
     ASSERT_EQ(outputFiles(), (Files{"Track-01.mp3", "Track-02.mp3"}));
     for (std::size_t i = 0; i < 2; ++i) {
@@ -107,15 +107,15 @@ TEST_F(RipJobTest, Mp3FilesFollowTheSettings) {
     EXPECT_GE(gauges[6], 40);
     EXPECT_EQ(gauges.back(), 100);
     EXPECT_TRUE(captionIs("Finished!"));
-    EXPECT_EQ(job().outcome(), RipOutcome::Finished);
+    EXPECT_EQ(job().outcome(), RipOutcome::finished);
     EXPECT_EQ(m_observer.closes, 0);
     EXPECT_TRUE(allChecked());
 }
 
 TEST_F(RipJobTest, OggFilesDecodeToTheTracksLength) {
     insertDisc({100, 60});
-    buildList(OutputFormat::Ogg);
-    runJob(OutputFormat::Ogg);
+    buildList(OutputFormat::ogg);
+    runJob(OutputFormat::ogg);
 
     ASSERT_EQ(outputFiles(), (Files{"Track-01.ogg", "Track-02.ogg"}));
     EXPECT_EQ(oggSampleCount(outFile("Track-01.ogg")), 100 * 588);
@@ -126,56 +126,56 @@ TEST_F(RipJobTest, OggFilesDecodeToTheTracksLength) {
     EXPECT_TRUE(m_observer.onOwnerThread);
     EXPECT_EQ(m_observer.gauges.back(), 100);
     EXPECT_TRUE(captionIs("Finished!"));
-    EXPECT_EQ(m_observer.buttons.back(), RipButton::Close);
-    EXPECT_EQ(job().outcome(), RipOutcome::Finished);
+    EXPECT_EQ(m_observer.buttons.back(), RipButton::close);
+    EXPECT_EQ(job().outcome(), RipOutcome::finished);
 
     // The compression setting reaches the encoder.
     const auto lowQuality = std::filesystem::file_size(outFile("Track-01.ogg"));
     writeSetting("Ogg Options", "compr", "90");
     m_list.row(0).checked = true;
-    runJob(OutputFormat::Ogg);
+    runJob(OutputFormat::ogg);
     EXPECT_GT(std::filesystem::file_size(outFile("Track-01.ogg")), lowQuality * 3 / 2);
 }
 
 TEST_F(RipJobTest, CancellingWavDeletesOnlyThePartialFile) {
     insertDisc({100, 100, 100});
-    buildList(OutputFormat::Wav);
+    buildList(OutputFormat::wav);
     m_observer.onProcessEvents = clickOnce([this] { return m_observer.eventRounds == 6; });
-    runJob(OutputFormat::Wav);
+    runJob(OutputFormat::wav);
     EXPECT_EQ(m_observer.questions, 1);
     ASSERT_EQ(outputFiles(), (Files{"Track-01.wav"}));
     EXPECT_TRUE(readBytes(outFile("Track-01.wav")) == canonicalWav(2, 16, 44100, trackAudio(0)));
     EXPECT_TRUE(captionIs("Finished!"));
-    EXPECT_EQ(m_observer.buttons.back(), RipButton::Close);
+    EXPECT_EQ(m_observer.buttons.back(), RipButton::close);
     EXPECT_EQ(m_observer.closes, 0);
-    EXPECT_EQ(job().outcome(), RipOutcome::Cancelled);
+    EXPECT_EQ(job().outcome(), RipOutcome::cancelled);
     EXPECT_TRUE(allChecked());
 
     // "No" lets the job go on.
     m_observer.answerYes = false;
     m_observer.eventRounds = 0;
     m_observer.onProcessEvents = clickOnce([this] { return m_observer.eventRounds == 6; });
-    runJob(OutputFormat::Wav);
+    runJob(OutputFormat::wav);
     EXPECT_EQ(m_observer.questions, 2);
     EXPECT_EQ(outputFiles(), (Files{"Track-01.wav", "Track-02.wav", "Track-03.wav"}));
-    EXPECT_EQ(job().outcome(), RipOutcome::Finished);
+    EXPECT_EQ(job().outcome(), RipOutcome::finished);
 }
 
 TEST_F(RipJobTest, CancellingMp3DeletesItsFilesAndClosesTheWindow) {
     insertDisc({100, 100});
     writeSetting("Folder", "open", "True");
-    buildList(OutputFormat::Mp3);
+    buildList(OutputFormat::mp3);
     // While the second track is being encoded.
     m_observer.onGauge = [this, click = clickOnce([this] {
                                     return captionIs("Processing:02 (Track-02.mp3)") &&
                                            m_observer.gauges.back() > 50;
                                 })](int) mutable { click(); };
-    runJob(OutputFormat::Mp3);
+    runJob(OutputFormat::mp3);
     EXPECT_EQ(outputFiles(), (Files{"Track-01.mp3"}));
     EXPECT_EQ(m_observer.closes, 1);
     EXPECT_TRUE(m_observer.foldersOpened.empty());  // only "Close" opens the folder
     EXPECT_TRUE(captionIs("Finished!"));
-    EXPECT_EQ(job().outcome(), RipOutcome::Cancelled);
+    EXPECT_EQ(job().outcome(), RipOutcome::cancelled);
 
     // While the second track is being read: a file of an earlier rip that this job never
     // touched is not the job's to delete.
@@ -185,7 +185,7 @@ TEST_F(RipJobTest, CancellingMp3DeletesItsFilesAndClosesTheWindow) {
     m_observer.onGauge = nullptr;
     m_observer.onProcessEvents =
         clickOnce([this] { return captionIs("Processing:02 (Track-02.mp3)"); });
-    runJob(OutputFormat::Mp3);
+    runJob(OutputFormat::mp3);
     EXPECT_EQ(outputFiles(), (Files{"Track-01.mp3", "Track-02.mp3"}));
     EXPECT_EQ(readBytes(outFile("Track-02.mp3")), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(m_observer.closes, 2);
@@ -194,13 +194,13 @@ TEST_F(RipJobTest, CancellingMp3DeletesItsFilesAndClosesTheWindow) {
 TEST_F(RipJobTest, CancellingOggKeepsTheUnfinishedRowsChecked) {
     insertDisc({100, 100, 100});
     writeSetting("Ogg Options", "cpu", "1");  // a pause before each block: a slower run
-    buildList(OutputFormat::Ogg);
+    buildList(OutputFormat::ogg);
     // While the sink converts the second track.
     m_observer.onGauge = [this, click = clickOnce([this] {
                                     return captionIs("Processing:02 (Track-02.ogg)") &&
                                            m_observer.gauges.back() > 40;
                                 })](int) mutable { click(); };
-    runJob(OutputFormat::Ogg);
+    runJob(OutputFormat::ogg);
     EXPECT_EQ(m_observer.questions, 1);
     ASSERT_EQ(outputFiles(), (Files{"Track-01.ogg"}));
     EXPECT_EQ(oggSampleCount(outFile("Track-01.ogg")), 100 * 588);
@@ -208,35 +208,35 @@ TEST_F(RipJobTest, CancellingOggKeepsTheUnfinishedRowsChecked) {
     EXPECT_FALSE(m_list.row(0).checked);
     EXPECT_TRUE(m_list.row(1).checked && m_list.row(2).checked);
     EXPECT_TRUE(captionIs("Finished!"));
-    EXPECT_EQ(job().outcome(), RipOutcome::Cancelled);
+    EXPECT_EQ(job().outcome(), RipOutcome::cancelled);
     EXPECT_EQ(m_observer.closes, 0);
 
     // While the next track is being read: the temporary file goes, the row stays checked.
     m_observer.onGauge = nullptr;
     m_observer.eventRounds = 0;
     m_observer.onProcessEvents = clickOnce([this] { return m_observer.eventRounds == 6; });
-    runJob(OutputFormat::Ogg);
+    runJob(OutputFormat::ogg);
     EXPECT_EQ(outputFiles(), (Files{"Track-01.ogg", "Track-02.ogg"}));
     EXPECT_EQ(oggSampleCount(outFile("Track-02.ogg")), 100 * 588);
     EXPECT_FALSE(m_list.row(1).checked);
     EXPECT_TRUE(m_list.row(2).checked);
-    EXPECT_EQ(job().outcome(), RipOutcome::Cancelled);
+    EXPECT_EQ(job().outcome(), RipOutcome::cancelled);
 }
 
 TEST_F(RipJobTest, OpenFolderOnlyOnClose) {
     insertDisc({30});
     writeSetting("Folder", "open", "True");
-    buildList(OutputFormat::Wav);
-    runJob(OutputFormat::Wav);
+    buildList(OutputFormat::wav);
+    runJob(OutputFormat::wav);
     EXPECT_TRUE(m_observer.foldersOpened.empty());
-    ASSERT_EQ(job().button(), RipButton::Close);
+    ASSERT_EQ(job().button(), RipButton::close);
     job().buttonClicked();
     EXPECT_EQ(m_observer.questions, 0);
     EXPECT_EQ(m_observer.closes, 1);
     EXPECT_EQ(m_observer.foldersOpened, (Files{out().string()}));
 
     writeSetting("Folder", "open", "False");
-    runJob(OutputFormat::Wav);
+    runJob(OutputFormat::wav);
     job().buttonClicked();
     EXPECT_EQ(m_observer.closes, 2);
     EXPECT_EQ(m_observer.foldersOpened.size(), 1u);
@@ -244,10 +244,10 @@ TEST_F(RipJobTest, OpenFolderOnlyOnClose) {
 
 TEST_F(RipJobTest, AFailedReadEndsTheJobAndDeletesThePartialFile) {
     insertDisc({100, 100});
-    buildList(OutputFormat::Mp3);
+    buildList(OutputFormat::mp3);
     // The image loses the second half of track 2 while the disc is open.
     std::filesystem::resize_file(m_image.data, 150 * 2352);
-    for (const OutputFormat format : {OutputFormat::Wav, OutputFormat::Mp3}) {
+    for (const OutputFormat format : {OutputFormat::wav, OutputFormat::mp3}) {
         const std::string extension(formatExtension(format));
         SCOPED_TRACE(extension);
         std::filesystem::remove_all(out());
@@ -259,65 +259,65 @@ TEST_F(RipJobTest, AFailedReadEndsTheJobAndDeletesThePartialFile) {
         ASSERT_EQ(m_observer.errors.size(), 1u);
         EXPECT_EQ(m_observer.errors[0], "Cannot read track 02 from the CD at frame 150");
         EXPECT_FALSE(captionIs("Finished!"));
-        EXPECT_EQ(m_observer.buttons.back(), RipButton::Close);
-        EXPECT_EQ(job().outcome(), RipOutcome::Failed);
+        EXPECT_EQ(m_observer.buttons.back(), RipButton::close);
+        EXPECT_EQ(job().outcome(), RipOutcome::failed);
     }
 }
 
 TEST_F(RipJobTest, WriteAndCreateFailuresEndTheJob) {
     insertDisc({60});
-    buildList(OutputFormat::Wav);
+    buildList(OutputFormat::wav);
     // A full disk, for the WAV output and for the temporary file of an Ogg track.
     std::filesystem::create_symlink("/dev/full", outFile("Track-01.wav"));
-    runJob(OutputFormat::Wav);
+    runJob(OutputFormat::wav);
     ASSERT_EQ(m_observer.errors.size(), 1u);
     EXPECT_EQ(m_observer.errors[0].rfind("Stream write error", 0), 0u) << m_observer.errors[0];
-    EXPECT_EQ(job().outcome(), RipOutcome::Failed);
+    EXPECT_EQ(job().outcome(), RipOutcome::failed);
     EXPECT_FALSE(captionIs("Finished!"));
 
-    m_list.switchFormat(OutputFormat::Ogg);
-    m_list.rename(0, "Track-01", OutputFormat::Ogg);
+    m_list.switchFormat(OutputFormat::ogg);
+    m_list.rename(0, "Track-01", OutputFormat::ogg);
     std::filesystem::create_symlink("/dev/full", outFile("Track-01.ogg.convert"));
-    runJob(OutputFormat::Ogg);
+    runJob(OutputFormat::ogg);
     ASSERT_EQ(m_observer.errors.size(), 2u);
     EXPECT_EQ(m_observer.errors[1].rfind("Stream write error", 0), 0u) << m_observer.errors[1];
     EXPECT_TRUE(m_list.row(0).checked);
 
     std::filesystem::remove_all(out());
-    runJob(OutputFormat::Ogg);
+    runJob(OutputFormat::ogg);
     ASSERT_EQ(m_observer.errors.size(), 3u);
     EXPECT_EQ(m_observer.errors[2].rfind("Cannot create file", 0), 0u) << m_observer.errors[2];
-    EXPECT_EQ(m_observer.buttons.back(), RipButton::Close);
-    EXPECT_EQ(job().outcome(), RipOutcome::Failed);
+    EXPECT_EQ(m_observer.buttons.back(), RipButton::close);
+    EXPECT_EQ(job().outcome(), RipOutcome::failed);
 }
 
 TEST_F(RipJobTest, UnusableSettingsAndARefusedEncoder) {
     insertDisc({30});
-    buildList(OutputFormat::Mp3);
+    buildList(OutputFormat::mp3);
     writeSetting("MP3 Options", "wBitrate", "");
-    runJob(OutputFormat::Mp3);
+    runJob(OutputFormat::mp3);
     EXPECT_EQ(m_observer.settingsFailures, 1);
-    EXPECT_EQ(job().outcome(), RipOutcome::SettingsFailed);
+    EXPECT_EQ(job().outcome(), RipOutcome::settingsFailed);
     EXPECT_TRUE(outputFiles().empty());
     EXPECT_TRUE(m_observer.captions.empty());
 
     // "44100" without its unit reads as 441 Hz, which the encoder refuses; the files stay.
     writeSetting("MP3 Options", "wBitrate", "128kb/s");
     writeSetting("MP3 Options", "dwSampleRate", "44100");
-    runJob(OutputFormat::Mp3);
+    runJob(OutputFormat::mp3);
     EXPECT_EQ(m_observer.errors, (Files{"Error opening encoding stream 2"}));
     EXPECT_EQ(m_observer.closes, 1);
-    EXPECT_EQ(job().outcome(), RipOutcome::Failed);
+    EXPECT_EQ(job().outcome(), RipOutcome::failed);
     EXPECT_EQ(outputFiles(), (Files{"Track-01.mp3", "Track-01.mp3.convert"}));
     EXPECT_EQ(std::filesystem::file_size(outFile("Track-01.mp3")), 0u);
 }
 
 TEST_F(RipJobTest, RowNamesCannotLeaveTheOutputFolder) {
     insertDisc({30, 30});
-    buildList(OutputFormat::Wav);
-    m_list.rename(0, "../escaped", OutputFormat::Wav);
+    buildList(OutputFormat::wav);
+    m_list.rename(0, "../escaped", OutputFormat::wav);
     m_list.row(1).name = "  ..  ";
-    runJob(OutputFormat::Wav);
+    runJob(OutputFormat::wav);
     EXPECT_EQ(outputFiles(), (Files{".._escaped.wav", "__"}));
     EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "escaped.wav"));
     EXPECT_EQ(m_observer.captions[1], "Processing:01 (../escaped.wav)");

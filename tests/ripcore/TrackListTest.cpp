@@ -39,7 +39,7 @@ TEST(TrackList, RowsShowNumberNameLengthSizeAndFrames) {
     for (std::uint32_t i = 0; i <= 12; ++i)
         twelve.push_back(i * 1000);
     TrackList list;
-    list.buildFromToc(makeToc(1, twelve), OutputFormat::Mp3);
+    list.buildFromToc(makeToc(1, twelve), OutputFormat::mp3);
     ASSERT_EQ(list.size(), 12u);
     EXPECT_EQ(list.row(0).caption, "01");
     EXPECT_EQ(list.row(11).caption, "12");
@@ -48,7 +48,7 @@ TEST(TrackList, RowsShowNumberNameLengthSizeAndFrames) {
     for (const TrackRow& row : list.rows())
         EXPECT_TRUE(row.checked);
 
-    list.buildFromToc(makeToc(1, {0, 22050, 22124, 22124 + 270000}), OutputFormat::Wav);
+    list.buildFromToc(makeToc(1, {0, 22050, 22124, 22124 + 270000}), OutputFormat::wav);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list.row(0).length, "04:54,00");
     EXPECT_EQ(list.row(0).size, "   49.46 M");
@@ -60,37 +60,37 @@ TEST(TrackList, RowsShowNumberNameLengthSizeAndFrames) {
     EXPECT_EQ(list.row(2).size, "  605.62 M");
 
     // A disc whose first track is not 1: each row still describes its own track.
-    list.buildFromToc(makeToc(3, {0, 750, 1500}), OutputFormat::Ogg);
+    list.buildFromToc(makeToc(3, {0, 750, 1500}), OutputFormat::ogg);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list.row(0).caption, "03");
     EXPECT_EQ(list.row(0).name, "Track-03.ogg");
     EXPECT_EQ(list.row(1).length, "00:10,00");
 
     // A malformed table gives no rows.
-    list.buildFromToc(makeToc(5, {0}), OutputFormat::Mp3);
+    list.buildFromToc(makeToc(5, {0}), OutputFormat::mp3);
     EXPECT_TRUE(list.empty());
 }
 
 TEST(TrackList, FormatSwitchRenameAndChecks) {
     TrackList list;
-    list.buildFromToc(makeToc(1, {0, 100, 200, 300}), OutputFormat::Mp3);
-    list.switchFormat(OutputFormat::Wav);
+    list.buildFromToc(makeToc(1, {0, 100, 200, 300}), OutputFormat::mp3);
+    list.switchFormat(OutputFormat::wav);
     EXPECT_EQ(names(list),
               (std::vector<std::string>{"Track-01.wav", "Track-02.wav", "Track-03.wav"}));
-    list.switchFormat(OutputFormat::Ogg);
+    list.switchFormat(OutputFormat::ogg);
     EXPECT_EQ(list.row(0).name, "Track-01.Ogg");  // the switch writes a capital O
 
     EXPECT_EQ(TrackList::renameEditText(list.row(2).name), "Track-03");
     EXPECT_EQ(TrackList::renameEditText("abc"), "");
-    list.rename(2, "Song", OutputFormat::Mp3);
+    list.rename(2, "Song", OutputFormat::mp3);
     EXPECT_EQ(list.row(2).name, "Song.mp3");
-    list.rename(2, "Song", OutputFormat::Ogg);
+    list.rename(2, "Song", OutputFormat::ogg);
     EXPECT_EQ(list.row(2).name, "Song.ogg");
-    list.rename(1, "", OutputFormat::Ogg);  // the rename window does not check the text
+    list.rename(1, "", OutputFormat::ogg);  // the rename window does not check the text
     EXPECT_EQ(list.row(1).name, ".ogg");
     // Names shorter than the extension lose what there is.
     list.row(0).name = "ab";
-    list.switchFormat(OutputFormat::Mp3);
+    list.switchFormat(OutputFormat::mp3);
     EXPECT_EQ(list.row(0).name, "mp3");
 
     list.row(1).checked = false;
@@ -183,9 +183,9 @@ TEST(RipSettings, DefaultsUnitsAndTheFalseRule) {
 using DiscTrackList = RipFixture;
 
 TEST_F(DiscTrackList, BuiltFromTheDiscInTheDrive) {
-    EXPECT_EQ(buildTrackList(m_disc, m_list, OutputFormat::Mp3), kNoDiscStatus);
+    EXPECT_EQ(buildTrackList(m_disc, m_list, OutputFormat::mp3), kNoDiscStatus);
     insertDisc({100, 60, 150});
-    ASSERT_EQ(buildTrackList(m_disc, m_list, OutputFormat::Mp3), "");
+    ASSERT_EQ(buildTrackList(m_disc, m_list, OutputFormat::mp3), "");
     ASSERT_EQ(m_list.size(), 3u);
     EXPECT_EQ(m_list.row(1).frames, 60);
     EXPECT_EQ(m_list.row(2).name, "Track-03.mp3");
@@ -194,7 +194,7 @@ TEST_F(DiscTrackList, BuiltFromTheDiscInTheDrive) {
     // A disc that can no longer be opened empties the list.
     m_disc.close();
     std::filesystem::remove(m_image.sheet);
-    EXPECT_EQ(buildTrackList(m_disc, m_list, OutputFormat::Mp3), kNoDiscStatus);
+    EXPECT_EQ(buildTrackList(m_disc, m_list, OutputFormat::mp3), kNoDiscStatus);
     EXPECT_TRUE(m_list.empty());
 }
 

@@ -109,7 +109,7 @@ TEST(SkinButton, DisabledShowsFrame3AndShadowCaption) {
     set.attach(&window.widget, *skin, true);
 
     EXPECT_EQ(pixelOf(button, faceSpot(button)), frameColour(kButton, 3));
-    EXPECT_GT(countColour(button, systemColour(SystemColour::ButtonShadow)), 0);
+    EXPECT_GT(countColour(button, systemColour(SystemColour::buttonShadow)), 0);
     EXPECT_EQ(countColour(button, kNormalText), 0);
 
     button->setEnabled(true);

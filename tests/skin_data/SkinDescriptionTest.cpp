@@ -175,20 +175,20 @@ TEST_F(SkinDescription, ColoursAndTheirFallbacks) {
     EXPECT_EQ(skin.Colours.TitleTextNoActive.colour(), QColor(1, 2, 3));
     EXPECT_EQ(skin.ButtonFaceBrush.color(), QColor(219, 219, 213));
     EXPECT_TRUE(skin.Colours.Menu.isSystem);
-    EXPECT_EQ(skin.Colours.Menu.system, SystemColour::Menu);
+    EXPECT_EQ(skin.Colours.Menu.system, SystemColour::menu);
     // The INI reader drops the blanks around a value, so this is no colour text at all.
-    EXPECT_EQ(skin.Colours.Hilight.system, SystemColour::Highlight);
-    EXPECT_EQ(skin.Colours.MenuBarText.system, SystemColour::Menu);
+    EXPECT_EQ(skin.Colours.Hilight.system, SystemColour::highlight);
+    EXPECT_EQ(skin.Colours.MenuBarText.system, SystemColour::menu);
 
     load("[Colours]\nMenuText=10 20 30\n");
     EXPECT_EQ(skin.Colours.MenuText.colour(), QColor(10, 20, 30));
     EXPECT_TRUE(skin.Colours.ButtonFace.isSystem);
     EXPECT_TRUE(skin.Colours.Menubar.isSystem);
-    EXPECT_EQ(skin.Colours.Menubar.system, SystemColour::ButtonFace);
+    EXPECT_EQ(skin.Colours.Menubar.system, SystemColour::buttonFace);
 
     load("[Colours]\n");
-    EXPECT_EQ(skin.Colours.MenuText.system, SystemColour::MenuText);
-    EXPECT_EQ(skin.Colours.TitleTextNoActive.system, SystemColour::InactiveCaptionText);
+    EXPECT_EQ(skin.Colours.MenuText.system, SystemColour::menuText);
+    EXPECT_EQ(skin.Colours.TitleTextNoActive.system, SystemColour::inactiveCaptionText);
 }
 
 TEST_F(SkinDescription, ColourTableInDescriptionOrder) {
@@ -201,7 +201,7 @@ TEST_F(SkinDescription, ColourTableInDescriptionOrder) {
     EXPECT_EQ(colour, QColor(5, 5, 5));
     ASSERT_TRUE(skin.GetColour(1, colour));
     EXPECT_EQ(colour, QColor(2, 2, 2));
-    EXPECT_EQ(skin.ColourTable[2].system, SystemColour::WindowText);
+    EXPECT_EQ(skin.ColourTable[2].system, SystemColour::windowText);
     colour = Qt::green;
     EXPECT_FALSE(skin.GetColour(3, colour));
     EXPECT_FALSE(skin.GetColour(-1, colour));

@@ -131,11 +131,11 @@ void AccurateRipTestServer::serve(int connection) {
             body = found->second;
         }
     }
-    if (mode == Mode::Silent) {
+    if (mode == Mode::silent) {
         waitReadable(m_wake[0], m_wake[0]);
         return;
     }
-    if (mode == Mode::Http500) {
+    if (mode == Mode::http500) {
         sendAll(connection, head("500 Internal Server Error", 0));
         return;
     }
@@ -143,7 +143,7 @@ void AccurateRipTestServer::serve(int connection) {
         sendAll(connection, head("404 Not Found", 0));
         return;
     }
-    if (mode == Mode::Truncated) {
+    if (mode == Mode::truncated) {
         sendAll(connection, head("200 OK", body.size()) + body.substr(0, body.size() / 2));
         return;
     }

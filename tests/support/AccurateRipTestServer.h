@@ -13,10 +13,10 @@
 class AccurateRipTestServer {
   public:
     enum class Mode {
-        Normal,
-        Http500,    // every request gets "500 Internal Server Error"
-        Silent,     // requests are read and never answered until the server stops
-        Truncated,  // a canned body is announced whole, half of it sent, and the line closed
+        normal,
+        http500,    // every request gets "500 Internal Server Error"
+        silent,     // requests are read and never answered until the server stops
+        truncated,  // a canned body is announced whole, half of it sent, and the line closed
     };
 
     // Listens on an ephemeral port of 127.0.0.1 at once.
@@ -49,7 +49,7 @@ class AccurateRipTestServer {
 
     mutable std::mutex m_lock;
     std::vector<std::thread> m_connections;
-    Mode m_mode = Mode::Normal;
+    Mode m_mode = Mode::normal;
     std::map<std::string, std::string> m_answers;
     std::vector<std::string> m_requests;
 };

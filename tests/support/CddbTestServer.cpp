@@ -173,11 +173,11 @@ void CddbTestServer::serve(int connection) {
         m_requests.push_back(request);
         mode = m_mode;
     }
-    if (mode == Mode::Silent) {
+    if (mode == Mode::silent) {
         waitReadable(m_wake[0], m_wake[0]);
         return;
     }
-    if (mode == Mode::Http500) {
+    if (mode == Mode::http500) {
         sendAll(connection,
                 "HTTP/1.0 500 Internal Server Error\r\nContent-Type: text/plain\r\n\r\n"
                 "500 Internal Server Error\r\n");

@@ -16,9 +16,9 @@ std::vector<std::string> cddbEntryFile(const std::string& name);
 class CddbTestServer {
   public:
     enum class Mode {
-        Normal,
-        Http500,  // every request gets "500 Internal Server Error"
-        Silent,   // requests are read and never answered until the server stops
+        normal,
+        http500,  // every request gets "500 Internal Server Error"
+        silent,   // requests are read and never answered until the server stops
     };
 
     struct Entry {
@@ -68,7 +68,7 @@ class CddbTestServer {
 
     mutable std::mutex m_lock;
     std::vector<std::thread> m_connections;
-    Mode m_mode = Mode::Normal;
+    Mode m_mode = Mode::normal;
     bool m_inexact = false;
     std::vector<Entry> m_entries;
     std::map<std::string, std::string> m_raw;

@@ -37,7 +37,7 @@ DiscImage synthesize(const std::vector<int>& trackFrames, unsigned seed) {
 }
 
 void writeData(const std::filesystem::path& path, std::vector<uint8_t> bytes, SampleOrder order) {
-    if (order == SampleOrder::BigEndian) {
+    if (order == SampleOrder::bigEndian) {
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
             std::swap(bytes[i], bytes[i + 1]);
     }
@@ -69,7 +69,7 @@ DiscImage writeCueImage(const std::filesystem::path& folder, const std::string& 
     image.data = folder / (name + ".bin");
     writeData(image.data, image.audio, order);
     std::string sheet = "FILE \"" + name + ".bin\" " +
-                        (order == SampleOrder::BigEndian ? "MOTOROLA" : "BINARY") + "\r\n";
+                        (order == SampleOrder::bigEndian ? "MOTOROLA" : "BINARY") + "\r\n";
     for (size_t track = 0; track < image.trackStarts.size(); ++track) {
         char line[64];
         std::snprintf(line, sizeof line, "  TRACK %02zu AUDIO\r\n    INDEX 01 ", track + 1);
@@ -84,7 +84,7 @@ DiscImage writeTocImage(const std::filesystem::path& folder, const std::string& 
     DiscImage image = synthesize(trackFrames, seed);
     image.sheet = folder / (name + ".toc");
     image.data = folder / (name + ".bin");
-    writeData(image.data, image.audio, SampleOrder::BigEndian);
+    writeData(image.data, image.audio, SampleOrder::bigEndian);
     std::string sheet = "CD_DA\n\n// made for tests\n";
     for (size_t track = 0; track < image.trackStarts.size(); ++track) {
         sheet += "TRACK AUDIO\n";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class SampleOrder { LittleEndian, BigEndian };
+enum class SampleOrder { littleEndian, bigEndian };
 
 struct DiscImage {
     std::filesystem::path sheet;  // the .cue or .toc file
@@ -24,7 +24,7 @@ struct DiscImage {
 // A CUE sheet declares its file "BINARY" (little-endian) or "MOTOROLA" (big-endian).
 DiscImage writeCueImage(const std::filesystem::path& folder, const std::string& name,
                         const std::vector<int>& trackFrames, unsigned seed = 1,
-                        SampleOrder order = SampleOrder::LittleEndian);
+                        SampleOrder order = SampleOrder::littleEndian);
 // A TOC sheet's raw audio file holds big-endian samples, as cdrdao defines it.
 DiscImage writeTocImage(const std::filesystem::path& folder, const std::string& name,
                         const std::vector<int>& trackFrames, unsigned seed = 1);
