@@ -146,23 +146,23 @@ void TMainForm::connectControls() {
         connect(player[i].second, &QAction::triggered, this, operations[i]);
     }
 
-    const std::pair<QPushButton*, QString> toolButtons[] = {
-        {ui->cdInfoButton, "TCdMsgForm"},  {ui->mixerButton, "Tmixer"},
-        {ui->recorderButton, "Trecorder"}, {ui->oggPlayerButton, "Toggplayer"},
-        {ui->wav2mp3Button, "Twav2mp3"},   {ui->wav2oggButton, "Twav2ogg"},
-        {ui->ogg2wavButton, "Togg2wav"},   {ui->ogg2mp3Button, "Togg2mp3"},
-        {ui->id3Button, "Tid3editormain"}};
-    for (const auto& [button, name] : toolButtons)
-        connect(button, &QPushButton::clicked, this, [this, name = name] { openWindow(name); });
-    const std::pair<QAction*, QString> toolItems[] = {
-        {ui->CDInformation1, "TCdMsgForm"}, {ui->WAVMixer1, "Tmixer"},
-        {ui->SoundRecorder1, "Trecorder"},  {ui->OggPlayer1, "Toggplayer"},
-        {ui->WAVtoMP31, "Twav2mp3"},        {ui->WAVtoOgg1, "Twav2ogg"},
-        {ui->OggtoWAV1, "Togg2wav"},        {ui->OggtoMP31, "Togg2mp3"},
-        {ui->ID3Editor1, "Tid3editormain"}, {ui->Options1, "TOptions"},
-        {ui->About1, "TAboutForm"}};
-    for (const auto& [item, name] : toolItems)
-        connect(item, &QAction::triggered, this, [this, name = name] { openWindow(name); });
+    const std::pair<QPushButton*, WindowKey> toolButtons[] = {
+        {ui->cdInfoButton, WindowKey::cdMsgForm},  {ui->mixerButton, WindowKey::mixer},
+        {ui->recorderButton, WindowKey::recorder}, {ui->oggPlayerButton, WindowKey::oggPlayer},
+        {ui->wav2mp3Button, WindowKey::wav2mp3},   {ui->wav2oggButton, WindowKey::wav2ogg},
+        {ui->ogg2wavButton, WindowKey::ogg2wav},   {ui->ogg2mp3Button, WindowKey::ogg2mp3},
+        {ui->id3Button, WindowKey::id3EditorMain}};
+    for (const auto& [button, key] : toolButtons)
+        connect(button, &QPushButton::clicked, this, [this, key = key] { openWindow(key); });
+    const std::pair<QAction*, WindowKey> toolItems[] = {
+        {ui->CDInformation1, WindowKey::cdMsgForm}, {ui->WAVMixer1, WindowKey::mixer},
+        {ui->SoundRecorder1, WindowKey::recorder},  {ui->OggPlayer1, WindowKey::oggPlayer},
+        {ui->WAVtoMP31, WindowKey::wav2mp3},        {ui->WAVtoOgg1, WindowKey::wav2ogg},
+        {ui->OggtoWAV1, WindowKey::ogg2wav},        {ui->OggtoMP31, WindowKey::ogg2mp3},
+        {ui->ID3Editor1, WindowKey::id3EditorMain}, {ui->Options1, WindowKey::options},
+        {ui->About1, WindowKey::aboutForm}};
+    for (const auto& [item, key] : toolItems)
+        connect(item, &QAction::triggered, this, [this, key = key] { openWindow(key); });
     connect(ui->HelpContents1, &QAction::triggered, this, &TMainForm::openHelp);
     connect(ui->Exit1, &QAction::triggered, this, [this] {
         close();
@@ -170,12 +170,12 @@ void TMainForm::connectControls() {
     });
 }
 
-void TMainForm::registerWindow(const QString& className, QDialog* window) {
-    m_windows.insert(className, window);
+void TMainForm::registerWindow(WindowKey key, QDialog* window) {
+    m_windows.insert(key, window);
 }
 
-void TMainForm::openWindow(const QString& className) {
-    if (QDialog* dialog = m_windows.value(className)) dialog->exec();
+void TMainForm::openWindow(WindowKey key) {
+    if (QDialog* dialog = m_windows.value(key)) dialog->exec();
 }
 
 // ---- State the other windows use ----------------------------------------------------------
@@ -293,7 +293,7 @@ void TMainForm::unselectAll() {
 }
 
 void TMainForm::listDoubleClicked() {
-    if (!ui->ListView1->selectedItems().isEmpty()) openWindow(QStringLiteral("Trename"));
+    if (!ui->ListView1->selectedItems().isEmpty()) openWindow(WindowKey::rename);
 }
 
 // ---- Rip command, status polling, help ------------------------------------------------------
@@ -303,7 +303,7 @@ void TMainForm::ripCommand() {
         m_timer1.stop();
         closeMediaPlayer();
     }
-    if (m_tracks.anyChecked()) openWindow(QStringLiteral("TRipPropressForm"));
+    if (m_tracks.anyChecked()) openWindow(WindowKey::ripPropressForm);
     if (m_playerAvailable) {
         m_mediaPlayer.open(m_disc.selectedPath());
         m_timer1.start();

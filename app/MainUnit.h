@@ -12,6 +12,7 @@
 #include "IniFile.h"
 #include "TrackList.h"
 #include "WinSkinData.h"
+#include "WindowKey.h"
 
 class QDialog;
 class QTreeWidgetItem;
@@ -26,11 +27,10 @@ class TMainForm : public QMainWindow {
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Windows opened from here, by the design's class name ("TOptions", "Tmixer", ...). The
-    // start-up sequence registers each as it creates it; buttons of windows that are not
-    // there do nothing.
-    void registerWindow(const QString& className, QDialog* window);
-    QDialog* window(const QString& className) const { return m_windows.value(className); }
+    // Windows opened from here. The start-up sequence registers each as it creates it;
+    // buttons of windows that are not there do nothing.
+    void registerWindow(WindowKey key, QDialog* window);
+    QDialog* window(WindowKey key) const { return m_windows.value(key); }
 
     // The skin every window of the program is drawn from.
     TSkinData& skinData() { return *SkinData1; }
@@ -77,7 +77,7 @@ class TMainForm : public QMainWindow {
     void loadOutputFolder(OutputFormat format);
     void chooseOutputFolder();
     void checkAllClicked();
-    void openWindow(const QString& className);
+    void openWindow(WindowKey key);
     void playFromRow(int row);
     void stepTrack(int step);
     void listDoubleClicked();
@@ -92,7 +92,7 @@ class TMainForm : public QMainWindow {
 
     std::unique_ptr<Ui::TMainForm> ui;
     std::unique_ptr<TSkinData> SkinData1;
-    QMap<QString, QDialog*> m_windows;
+    QMap<WindowKey, QDialog*> m_windows;
     QString m_startDirectory;
     std::unique_ptr<TIniFile> m_settings;
     bool m_settingsUsable = true;

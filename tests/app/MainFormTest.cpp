@@ -258,7 +258,7 @@ TEST_F(MainFormTest, RipCommandNeedsACheckedRowAndGivesTheDriveBack) {
     int shown = 0;
     QDialog rip;
     QObject::connect(&rip, &QDialog::finished, [&] {});
-    main.registerWindow("TRipPropressForm", &rip);
+    main.registerWindow(WindowKey::ripPropressForm, &rip);
     QTimer::singleShot(0, [&] {
         ++shown;
         EXPECT_FALSE(main.mediaPlayer().isOpen()) << "the drive is free while ripping";
@@ -324,7 +324,7 @@ TEST_F(DriveBoxTest, ChoosingADriveListsPlaysAndRipsItsDisc) {
 
     // The rip job reads the chosen drive, and the player comes back to it afterwards.
     QDialog rip;
-    main.registerWindow("TRipPropressForm", &rip);
+    main.registerWindow(WindowKey::ripPropressForm, &rip);
     int ripTracks = 0;
     QTimer::singleShot(0, [&] {
         ripTracks = main.disc().toc().lastTrack;

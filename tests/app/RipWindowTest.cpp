@@ -37,7 +37,7 @@ class RipWindowTest : public ::testing::Test {
         std::filesystem::create_directory("out");
         main = std::make_unique<TMainForm>();
         rip = std::make_unique<TRipPropressForm>(*main);
-        main->registerWindow("TRipPropressForm", rip.get());
+        main->registerWindow(WindowKey::ripPropressForm, rip.get());
         main->show();
         main->Timer1Timer();
     }

@@ -245,7 +245,7 @@ class XvfbTest : public ::testing::Test {
 
     static TMainForm& main() { return *program->main; }
     // The tool window the tests use: the Ogg player.
-    static QDialog& tool() { return *program->main->window(QStringLiteral("Toggplayer")); }
+    static QDialog& tool() { return *program->main->window(WindowKey::oggPlayer); }
     static TWinSkinForm* formOf(const QWidget& window) {
         return TSkinManage::instance().formFor(&window);
     }
