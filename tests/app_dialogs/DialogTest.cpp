@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,6 +20,7 @@
 #include <fstream>
 
 #include "AboutUnit.h"
+#include "AnswerFileDialog.h"
 #include "CdMsgUnit.h"
 #include "CddbClient.h"
 #include "CddbTestServer.h"
@@ -211,19 +210,10 @@ TEST_F(DialogTest, OptionsCancelDiscardsWhatWasChangedAndFolderButtonsChoose) {
     TOptions options(open());
     auto* wav = child<QLineEdit>(&options, "wavfolder");
     auto chooseFolder = [&](bool accept) {
-        QTimer::singleShot(0, [&, accept] {
-            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(chooser, nullptr);
-            EXPECT_EQ(chooser->windowTitle(), "Select a directory");
-            // The user goes to the test's folder and types the name of one in it.
-            chooser->setDirectory(QString::fromStdString(m_dir.path().string()));
-            QTest::keyClicks(chooser->findChild<QLineEdit*>("fileNameEdit"), "picked");
-            auto* buttons = chooser->findChild<QDialogButtonBox*>("buttonBox");
-            QTest::mouseClick(
-                buttons->button(accept ? QDialogButtonBox::Open : QDialogButtonBox::Cancel),
-                Qt::LeftButton);
-        });
+        // The user goes to the test's folder and types the name of one in it.
+        auto seen = answerFileDialog(picked, accept);
         click(&options, "wavfolderbutton");
+        EXPECT_EQ(seen->title, "Select a directory");
     };
     EXPECT_EQ(run(options,
                   [&] {

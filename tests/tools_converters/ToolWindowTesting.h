@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "AnswerFileDialog.h"
 #include "TestFiles.h"
 
 template <typename T>
@@ -37,46 +38,6 @@ inline void type(QWidget* window, const char* box, const std::string& text) {
     auto* edit = child<QLineEdit>(window, box);
     edit->clear();
     QTest::keyClicks(edit, QString::fromStdString(text));
-}
-
-// What a file dialog showed and whether it came up at all.
-struct FileDialogSeen {
-    bool shown = false;
-    QStringList filters;
-    QString defaultSuffix;
-};
-
-// Once the next file dialog is up, goes to the folder of path, types the file's name into
-// the name box and clicks the accept button, or with accept false the cancel button.
-inline std::shared_ptr<FileDialogSeen> answerFileDialog(const QString& path, bool accept = true) {
-    auto seen = std::make_shared<FileDialogSeen>();
-    QTimer::singleShot(0, [seen, path, accept] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        seen->shown = true;
-        seen->filters = dialog->nameFilters();
-        seen->defaultSuffix = dialog->defaultSuffix();
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (!edit || !buttons) {
-            dialog->reject();
-            FAIL() << "the dialog has changed its make-up";
-        }
-        const QFileInfo target(path);
-        dialog->setDirectory(target.absolutePath());
-        edit->clear();
-        QTest::keyClicks(edit, target.fileName());
-        QPushButton* button = accept ? (buttons->button(QDialogButtonBox::Save)
-                                            ? buttons->button(QDialogButtonBox::Save)
-                                            : buttons->button(QDialogButtonBox::Open))
-                                     : buttons->button(QDialogButtonBox::Cancel);
-        QTest::mouseClick(button, Qt::LeftButton);
-        if (dialog->isVisible()) {
-            dialog->reject();
-            ADD_FAILURE() << "the dialog did not take " << path.toStdString();
-        }
-    });
-    return seen;
 }
 
 // Answers every message box that comes up while it lives, noting what each said.

@@ -21,43 +21,12 @@
 #include <vector>
 
 #include "ACS_Vorbis.h"
+#include "AnswerFileDialog.h"
 #include "FakeSource.h"
 #include "Synth.h"
 #include "TestFiles.h"
 
 namespace testing_windows {
-
-// Once a file dialog is up, goes to the folder of path, types the file's name and clicks the
-// accept button, or with accept false the cancel button.
-inline void answerFileDialog(const QString& path, bool accept = true) {
-    QTimer::singleShot(0, [path, accept] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr) << "no file dialog came up";
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (!edit || !buttons) {
-            dialog->reject();
-            FAIL() << "the file dialog has changed its make-up";
-        }
-        const QFileInfo file(path);
-        dialog->setDirectory(file.absolutePath());
-        edit->clear();
-        QTest::keyClicks(edit, file.fileName());
-        QPushButton* button = accept ? buttons->button(buttons->button(QDialogButtonBox::Save)
-                                                           ? QDialogButtonBox::Save
-                                                           : QDialogButtonBox::Open)
-                                     : buttons->button(QDialogButtonBox::Cancel);
-        if (!button) {
-            dialog->reject();
-            FAIL() << "no button to click";
-        }
-        QTest::mouseClick(button, Qt::LeftButton);
-        if (dialog->isVisible()) {
-            dialog->reject();
-            FAIL() << "the file dialog did not take " << path.toStdString();
-        }
-    });
-}
 
 // Answers every message box that comes up while it lives, keeping their texts. It looks
 // from a timer, so boxes raised at any time (also from a constructor) are caught.
