@@ -21,6 +21,7 @@
 
 #include "AboutUnit.h"
 #include "AnswerFileDialog.h"
+#include "BoxCatcher.h"
 #include "CdMsgUnit.h"
 #include "CddbClient.h"
 #include "CddbTestServer.h"
@@ -62,23 +63,6 @@ int run(QDialog& dialog, const std::function<void()>& act) {
     const int result = dialog.exec();
     *over = true;
     return result;
-}
-
-struct Box {
-    QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Notes what the message box that is up says and clicks its OK button.
-Box answerBox() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) {
-        ADD_FAILURE() << "no message box";
-        return {};
-    }
-    const Box seen{box->text(), box->windowTitle(), box->icon()};
-    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    return seen;
 }
 
 class DialogTest : public ::testing::Test {
@@ -239,9 +223,9 @@ TEST_F(DialogTest, AFailedWriteSaysSoAndEndsTheProcess) {
     TOptions options(open());
     int ends = 0;
     options.setProcessEnd([&] { ++ends; });
-    Box box;
+    MessageBoxSeen box;
     run(options, [&] {
-        QTimer::singleShot(0, [&] { box = answerBox(); });
+        QTimer::singleShot(0, [&] { box = answerMessageBox(); });
         click(&options, "okbutton");
         click(&options, "cancelbutton");
     });
@@ -309,10 +293,10 @@ class CdInformationTest : public DialogTest {
                             "TTITLE2=Finale"}});
     }
     // Shows the window, answering the message box it may show; the values afterwards.
-    QStringList lookUp(TCdMsgForm& info, Box* box = nullptr) {
+    QStringList lookUp(TCdMsgForm& info, MessageBoxSeen* box = nullptr) {
         EXPECT_EQ(run(info,
                       [&] {
-                          if (box) *box = answerBox();
+                          if (box) *box = answerMessageBox();
                           QTimer::singleShot(0, [&] { click(&info, "closebutton"); });
                       }),
                   QDialog::Accepted);
@@ -358,7 +342,7 @@ TEST_F(CdInformationTest, FailuresKeepTheValuesShownBefore) {
     const QStringList found = lookUp(info);
 
     m_server.setRawAnswer("read", std::string("401 rock ") + kDiscId + " No such CD entry.\r\n");
-    Box box;
+    MessageBoxSeen box;
     EXPECT_EQ(lookUp(info, &box), found);
     EXPECT_EQ(box.text, "Error while getting DiskInfo!");
     EXPECT_EQ(box.title, "Quillon");

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "BoxCatcher.h"
 #include "QtTestMain.h"
 #include "TagBytes.h"
 #include "TestFiles.h"
@@ -33,13 +34,7 @@ void PrintTo(const QString& text, std::ostream* out) {
 
 namespace {
 
-struct Box {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttons = 0;
-    QPoint offCentre;  // of the box from the middle of the screen
-};
+using Box = BoxCatcher::Box;
 
 const char* const kBoxNames[] = {"TagExistsValue", "VersionValue", "SizeValue", "TitleEdit",
                                  "ArtistEdit",     "AlbumEdit",    "TrackEdit", "YearEdit",
@@ -65,12 +60,6 @@ class EditorTest : public ::testing::Test {
         // The editor starts browsing in the start directory.
         fs::current_path(m_dir.path());
 
-        // Every box that comes up is noted and closed with its OK button, so that a box the
-        // test did not foresee fails the test instead of hanging it.
-        m_answerer.setInterval(5);
-        QObject::connect(&m_answerer, &QTimer::timeout, [this] { answerBox(); });
-        m_answerer.start();
-
         m_editor = std::make_unique<Tid3editormain>();
         m_editor->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_editor.get()));
@@ -78,20 +67,10 @@ class EditorTest : public ::testing::Test {
     }
     void TearDown() override {
         m_editor.reset();
-        m_answerer.stop();
         fs::current_path(m_previous);
         EXPECT_TRUE(m_boxes.empty()) << "unanswered for: " << m_boxes.front().text.toStdString();
     }
 
-    void answerBox() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        const QPoint centre = box->screen()->availableGeometry().center();
-        m_boxes.push_back({box->text(), box->windowTitle(), box->icon(),
-                           static_cast<int>(box->buttons().size()),
-                           box->frameGeometry().center() - centre});
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    }
     // The texts of the boxes shown since the last call.
     QStringList boxTexts() {
         QStringList texts;
@@ -167,8 +146,9 @@ class EditorTest : public ::testing::Test {
     TempDir m_dir;
     fs::path m_previous;
     const std::string m_audio = audio(3000) + trailerTag();
-    QTimer m_answerer;
-    std::vector<Box> m_boxes;
+    // Every box that comes up is noted and closed with its OK button.
+    BoxCatcher m_answerer;
+    std::vector<Box>& m_boxes = m_answerer.boxes;
     std::unique_ptr<Tid3editormain> m_editor;
 };
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "AnswerFileDialog.h"
+#include "BoxCatcher.h"
 #include "TestFiles.h"
 
 template <typename T>
@@ -39,37 +40,6 @@ inline void type(QWidget* window, const char* box, const std::string& text) {
     edit->clear();
     QTest::keyClicks(edit, QString::fromStdString(text));
 }
-
-// Answers every message box that comes up while it lives, noting what each said.
-class BoxCatcher {
-  public:
-    struct Box {
-        QString text, title;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-    };
-
-    BoxCatcher() {
-        m_timer.setInterval(5);
-        m_timer.callOnTimeout([this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            boxes.push_back({box->text(), box->windowTitle(), box->icon()});
-            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        });
-        m_timer.start();
-    }
-    QStringList texts() const {
-        QStringList result;
-        for (const Box& box : boxes)
-            result << box.text;
-        return result;
-    }
-
-    std::vector<Box> boxes;
-
-  private:
-    QTimer m_timer;
-};
 
 // Counts the changes of the gauge and of the buttons' enabled state, and those of them made
 // off the UI thread.

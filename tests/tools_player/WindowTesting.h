@@ -22,30 +22,12 @@
 
 #include "ACS_Vorbis.h"
 #include "AnswerFileDialog.h"
+#include "BoxCatcher.h"
 #include "FakeSource.h"
 #include "Synth.h"
 #include "TestFiles.h"
 
 namespace testing_windows {
-
-// Answers every message box that comes up while it lives, keeping their texts. It looks
-// from a timer, so boxes raised at any time (also from a constructor) are caught.
-class MessageBoxCatcher : public QObject {
-  public:
-    MessageBoxCatcher() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            texts << box->text();
-            box->done(QMessageBox::Ok);
-        });
-        m_timer.start(5);
-    }
-    QStringList texts;
-
-  private:
-    QTimer m_timer;
-};
 
 // Counts the changes of the watched controls (enabled state, gauge value) and those of
 // them made on another thread than the window's.
