@@ -131,7 +131,7 @@ TEST_F(MixerTest, MixingAveragesTheSamplesOnTheUiThread) {
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(idle());
     EXPECT_EQ(gauge(), 100);
-    EXPECT_EQ(watch.buttonChanges, 4);
+    EXPECT_EQ(watch.enabledChanges, 4);
     EXPECT_EQ(watch.offThread, 0);
 
     std::vector<int16_t> expected(second.size());

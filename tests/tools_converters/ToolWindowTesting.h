@@ -23,6 +23,7 @@
 #include "AnswerFileDialog.h"
 #include "BoxCatcher.h"
 #include "TestFiles.h"
+#include "ThreadWatch.h"
 
 template <typename T>
 T* child(QWidget* window, const char* name) {
@@ -40,33 +41,6 @@ inline void type(QWidget* window, const char* box, const std::string& text) {
     edit->clear();
     QTest::keyClicks(edit, QString::fromStdString(text));
 }
-
-// Counts the changes of the gauge and of the buttons' enabled state, and those of them made
-// off the UI thread.
-class ThreadWatch : public QObject {
-  public:
-    ThreadWatch(QProgressBar* gauge, std::initializer_list<QWidget*> buttons) {
-        connect(
-            gauge, &QProgressBar::valueChanged, this, [this] { note(gaugeChanges); },
-            Qt::DirectConnection);
-        for (QWidget* button : buttons)
-            button->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::EnabledChange) note(buttonChanges);
-        return false;
-    }
-
-    std::atomic<int> gaugeChanges{0};
-    std::atomic<int> buttonChanges{0};
-    std::atomic<int> offThread{0};
-
-  private:
-    void note(std::atomic<int>& counter) {
-        ++counter;
-        if (QThread::currentThread() != qApp->thread()) ++offThread;
-    }
-};
 
 // A fresh temporary folder as the working folder, where the file dialogs start.
 class ToolWindowTest : public ::testing::Test {

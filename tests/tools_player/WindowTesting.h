@@ -26,33 +26,9 @@
 #include "FakeSource.h"
 #include "Synth.h"
 #include "TestFiles.h"
+#include "ThreadWatch.h"
 
 namespace testing_windows {
-
-// Counts the changes of the watched controls (enabled state, gauge value) and those of
-// them made on another thread than the window's.
-class ThreadWatch : public QObject {
-  public:
-    void watch(QWidget* widget) {
-        widget->installEventFilter(this);
-        if (auto* gauge = qobject_cast<QProgressBar*>(widget))
-            connect(
-                gauge, &QProgressBar::valueChanged, this, [this] { count(); },
-                Qt::DirectConnection);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::EnabledChange) count();
-        return false;
-    }
-    std::atomic<int> changes{0};
-    std::atomic<int> offThread{0};
-
-  private:
-    void count() {
-        ++changes;
-        if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++offThread;
-    }
-};
 
 // Waits by running the event loop; generous, for the sanitizer builds.
 template <typename Condition>
