@@ -10,9 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "DiscImages.h"
 #include "DriveList.h"
@@ -21,21 +19,11 @@
 #include "MemoryWaveDevices.h"
 #include "QtTestMain.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 
 namespace {
 
 using quillon::cdplayer::CdMode;
-
-// Waits for what the player's thread brings about; false after ten seconds.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QTest::qWait(1);
-    }
-    return true;
-}
 
 class MainFormTest : public ::testing::Test {
   protected:
@@ -166,7 +154,7 @@ TEST_F(MainFormTest, PlayerFollowsTheRows) {
     main.Timer1Timer();
     list()->clearSelection();
     main.playTrack();  // no row selected: track 1
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
     EXPECT_EQ(main.mediaPlayer().position().track, 1);
     main.Timer1Timer();
     EXPECT_TRUE(status().startsWith("  Track:1  Playing Time:  00:0")) << status().toStdString();
@@ -180,14 +168,14 @@ TEST_F(MainFormTest, PlayerFollowsTheRows) {
     main.nextTrack();  // the last row wraps to the first
     EXPECT_TRUE(list()->topLevelItem(0)->isSelected());
     EXPECT_FALSE(list()->topLevelItem(2)->isSelected());
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 1; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 1; }));
     main.previousTrack();  // the first wraps to the last
     EXPECT_TRUE(list()->topLevelItem(2)->isSelected());
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 3; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 3; }));
 
     main.stopPlaying();
     sound->holdOutput(false);
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::stopped; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().mode() == CdMode::stopped; }));
     main.ejectOrClose();
     EXPECT_EQ(main.mediaPlayer().mode(), CdMode::open);
     main.Timer1Timer();

@@ -22,6 +22,7 @@
 #include "QtTestMain.h"
 #include "TagBytes.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 #include "id3editor.h"
 
 using namespace std::string_literals;
@@ -99,7 +100,7 @@ class EditorTest : public ::testing::Test {
     bool blank() const { return allBoxes().join(QString()).isEmpty(); }
 
     bool waitForFiles(int count) const {
-        return QTest::qWaitFor(
+        return waitFor(
             [&] { return fileList()->model()->rowCount(fileList()->rootIndex()) == count; });
     }
     QStringList listedFiles() const {
@@ -321,7 +322,7 @@ TEST_F(EditorTest, ChoosingAnotherFolderEmptiesTheSelectionAndTheBoxes) {
     const QString target = QString::fromStdString((m_dir.path() / "more").string());
     // The tree fills in the background and its rows may still move: click until the click
     // lands on the folder.
-    ASSERT_TRUE(QTest::qWaitFor([&] {
+    ASSERT_TRUE(waitFor([&] {
         folders->scrollTo(more);
         const QRect place = folders->visualRect(more);
         if (!place.isValid()) return false;
@@ -356,7 +357,7 @@ TEST_F(EditorTest, ShowingAgainStartsAfreshFromWhatTheSelectedFileHolds) {
     m_editor->show();
     // The selection was kept; the boxes show the file, not the typing of before.
     EXPECT_EQ(m_editor->FileName(), qpath("tagged.mp3"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text("TitleEdit") == "Song"; }));
+    ASSERT_TRUE(waitFor([&] { return text("TitleEdit") == "Song"; }));
     EXPECT_EQ(text("TrackEdit"), "7");
     // So "Save" straight away keeps the tag's fields.
     click("savebutton");

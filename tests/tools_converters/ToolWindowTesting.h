@@ -24,6 +24,7 @@
 #include "BoxCatcher.h"
 #include "TestFiles.h"
 #include "ThreadWatch.h"
+#include "WaitFor.h"
 
 template <typename T>
 T* child(QWidget* window, const char* name) {

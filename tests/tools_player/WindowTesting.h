@@ -27,14 +27,9 @@
 #include "Synth.h"
 #include "TestFiles.h"
 #include "ThreadWatch.h"
+#include "WaitFor.h"
 
 namespace testing_windows {
-
-// Waits by running the event loop; generous, for the sanitizer builds.
-template <typename Condition>
-bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, 30000);
-}
 
 // Encodes `seconds` of mono music at `rate` Hz into an Ogg Vorbis file.
 inline void writeOgg(const std::string& path, double seconds, int rate = 8000) {
