@@ -30,7 +30,6 @@
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
 #include "OpiontsUnit.h"
-#include "QtTestMain.h"
 #include "RenameUnit.h"
 #include "TestFiles.h"
 #include "WaveAudio.h"
@@ -379,5 +378,3 @@ TEST_F(DialogTest, AboutClosesWithReturnAndTheSplashIsACentredPicture) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

@@ -17,7 +17,6 @@
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
-#include "QtTestMain.h"
 #include "TestFiles.h"
 #include "WaitFor.h"
 
@@ -228,5 +227,3 @@ TEST(ErrorReportTest, AddsAFullStopOnlyAfterOtherCharacters) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

@@ -10,7 +10,6 @@
 
 #include "MainUnit.h"
 #include "ProgramUnderTest.h"
-#include "QtTestMain.h"
 
 namespace {
 
@@ -72,5 +71,3 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

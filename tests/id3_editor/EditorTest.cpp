@@ -19,7 +19,6 @@
 #include <memory>
 
 #include "BoxCatcher.h"
-#include "QtTestMain.h"
 #include "TagBytes.h"
 #include "TestFiles.h"
 #include "WaitFor.h"
@@ -364,5 +363,3 @@ TEST_F(EditorTest, ShowingAgainStartsAfreshFromWhatTheSelectedFileHolds) {
     EXPECT_EQ(text("GenreEdit"), "Rock");
     EXPECT_TRUE(boxTexts().isEmpty());
 }
-
-QUILLON_QT_TEST_MAIN

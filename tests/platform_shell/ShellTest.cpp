@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "AnswerFileDialog.h"
-#include "QtTestMain.h"
 #include "Shell.h"
 #include "TestFiles.h"
 
@@ -76,5 +75,3 @@ TEST(ShellTest, MakeWritableClearsTheReadOnlyAttribute) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

@@ -9,7 +9,6 @@
 
 #include "ErrorReport.h"
 #include "FakeSource.h"
-#include "QtTestMain.h"
 #include "Shell.h"
 #include "Synth.h"
 #include "ToolWindowTesting.h"
@@ -345,5 +344,3 @@ TEST_F(ConverterTest, OpenButtonsHandTheFileAndItsFolderToTheDesktop) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN
