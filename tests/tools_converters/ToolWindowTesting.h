@@ -1,24 +1,15 @@
-// Driving the tool windows as a user does: clicks, typing, file dialogs and message boxes,
-// and watching which thread touches the widgets.
+// Driving the tool windows as a user does: clicks and typing here, and the window test toolkit
+// (file dialogs, message boxes, thread watching, waiting).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <atomic>
 #include <filesystem>
-#include <memory>
-#include <vector>
 
 #include "AnswerFileDialog.h"
 #include "BoxCatcher.h"

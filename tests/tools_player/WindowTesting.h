@@ -1,22 +1,13 @@
-// What the player and recorder tests share: answering file dialogs and message boxes as a
-// user would, watching which thread changes the controls, and sound files made to order.
+// What the player and recorder tests share: the window test toolkit (file dialogs, message
+// boxes, thread watching, waiting) and Ogg Vorbis files made to order.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <atomic>
 #include <string>
 #include <vector>
 
