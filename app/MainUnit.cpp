@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QSet>
 #include <QStyle>
 #include <QTreeWidgetItem>
 
@@ -22,6 +24,11 @@ using quillon::cdplayer::CdMode;
 namespace {
 
 constexpr int kFrameCountColumn = 4;  // hidden: the rip job reads it
+
+// The drive the user picked, remembered by its device node or image file: list positions
+// change as images come and go.
+constexpr const char* kDriveSection = "Drive";
+constexpr const char* kDriveKey = "path";
 
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
@@ -78,12 +85,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     connectControls();
 
     // The drives first: a player needs one.
-    if (m_disc.enumerateDrives()) {
+    const bool haveDrive = m_disc.enumerateDrives();
+    if (haveDrive) {
         ui->spCDROMlist->clear();
         for (const std::string& name : m_disc.driveNames())
             ui->spCDROMlist->addItem(fromStd(name));
         ui->spCDROMlist->setCurrentIndex(0);
-        openMediaPlayer();
     }
 
     m_startDirectory = QDir::currentPath();
@@ -94,6 +101,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     if (settingsInfo.exists() && (!settingsInfo.isFile() || !settingsInfo.isReadable()))
         m_settingsUsable = false;
     loadOutputFolder(OutputFormat::Mp3);
+    // The player opens once the settings tell which drive the user chose last time.
+    if (haveDrive) {
+        restoreDrive();
+        openMediaPlayer();
+    }
 }
 
 TMainForm::~TMainForm() = default;
@@ -107,6 +119,7 @@ void TMainForm::connectControls() {
     connect(ui->oggcheck, &QRadioButton::clicked, this,
             [this] { formatClicked(OutputFormat::Ogg); });
     connect(ui->folderButton, &QToolButton::clicked, this, &TMainForm::chooseOutputFolder);
+    connect(ui->spCDROMlist, &QComboBox::activated, this, &TMainForm::spCDROMlistChange);
     connect(ui->convertButton, &QPushButton::clicked, this, &TMainForm::ripCommand);
     connect(ui->Rip1, &QAction::triggered, this, &TMainForm::ripCommand);
     connect(ui->spSkinCheckRadioBox1, &QCheckBox::clicked, this, &TMainForm::checkAllClicked);
@@ -187,7 +200,13 @@ void TMainForm::setStatus(const QString& text) {
 void TMainForm::showRows() {
     QTreeWidget* list = ui->ListView1;
     const QSignalBlocker blocker(list);
-    const int current = currentRow();
+    // A refresh (a format switch, a rename, a finished track) must not lose the user's place:
+    // the player starts from the selected row. Rows are known by their track number, the
+    // caption, since the items themselves are replaced.
+    QSet<QString> selected;
+    for (const QTreeWidgetItem* item : list->selectedItems())
+        selected.insert(item->text(0));
+    const QString current = list->currentItem() ? list->currentItem()->text(0) : QString();
     list->clear();
     for (const TrackRow& row : m_tracks.rows()) {
         auto* item = new QTreeWidgetItem(list);
@@ -200,9 +219,10 @@ void TMainForm::showRows() {
             item->setTextAlignment(column, Qt::AlignCenter);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+        const QString caption = item->text(0);
+        if (caption == current) list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        if (selected.contains(caption)) item->setSelected(true);
     }
-    if (current >= 0 && current < list->topLevelItemCount())
-        list->setCurrentItem(list->topLevelItem(current), 0, QItemSelectionModel::NoUpdate);
 }
 
 // ---- Output format and folder ---------------------------------------------------------------
@@ -257,17 +277,18 @@ void TMainForm::selectAll() {
 void TMainForm::unselectAll() {
     m_tracks.invertChecks();
     QTreeWidget* list = ui->ListView1;
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    QTreeWidgetItem* focused = list->currentItem();
-    showRows();
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+    showRows();  // new items, with the selection and the focus mark of the old ones
+    const int count = list->topLevelItemCount();
+    for (int row = 0; row < count; ++row) {
         QTreeWidgetItem* item = list->topLevelItem(row);
-        item->setSelected(!selected.contains(list->topLevelItem(row)));
+        item->setSelected(!item->isSelected());
     }
     // The focus mark moves off the row that had it, onto the first row that had none.
-    const int focusedRow = focused ? list->indexOfTopLevelItem(focused) : -1;
-    if (focusedRow != 0 && list->topLevelItemCount() > 0)
-        list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    const int target = currentRow() == 0 ? 1 : 0;
+    if (target < count)
+        list->setCurrentItem(list->topLevelItem(target), 0, QItemSelectionModel::NoUpdate);
+    else
+        list->selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
     list->setFocus();
 }
 
@@ -284,7 +305,7 @@ void TMainForm::ripCommand() {
     }
     if (m_tracks.anyChecked()) openWindow(QStringLiteral("TRipPropressForm"));
     if (m_playerAvailable) {
-        m_mediaPlayer.open(m_disc.driveNames().empty() ? std::string() : m_disc.driveNames()[0]);
+        m_mediaPlayer.open(m_disc.selectedPath());
         m_timer1.start();
     }
 }
@@ -329,10 +350,31 @@ void TMainForm::openHelp() {
     openManual(this, QCoreApplication::applicationDirPath());
 }
 
+// ---- The drive ------------------------------------------------------------------------------
+
+void TMainForm::restoreDrive() {
+    const std::string path = m_settings->ReadString(kDriveSection, kDriveKey, "");
+    if (m_disc.selectDrivePath(path)) ui->spCDROMlist->setCurrentIndex(m_disc.selectedDrive());
+}
+
+// The user picked a drive: from now on the list, the player and the rip job all use it.
+void TMainForm::spCDROMlistChange(int index) {
+    if (index == m_disc.selectedDrive() || !m_disc.selectDrive(index)) return;
+    m_settings->WriteString(kDriveSection, kDriveKey, m_disc.selectedPath());
+    m_timer1.stop();
+    if (m_playerAvailable) {
+        if (m_mediaPlayer.mode() == CdMode::playing) m_mediaPlayer.stop();
+        closeMediaPlayer();
+    }
+    m_playerAvailable = false;
+    openMediaPlayer();
+    buildTrackList();
+}
+
 // ---- The CD player --------------------------------------------------------------------------
 
 void TMainForm::openMediaPlayer() {
-    const CdError error = m_mediaPlayer.open(m_disc.driveNames()[0]);
+    const CdError error = m_mediaPlayer.open(m_disc.selectedPath());
     if (error != CdError::none) {
         QMessageBox::critical(this, QStringLiteral("Quillon"),
                               QString::fromUtf8(quillon::cdplayer::describe(error)));

@@ -82,6 +82,8 @@ class TMainForm : public QMainWindow {
     void stepTrack(int step);
     void listDoubleClicked();
     void buildTrackList();
+    void restoreDrive();
+    void spCDROMlistChange(int index);
     void openMediaPlayer();
     void closeMediaPlayer();
     void openHelp();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -46,8 +47,23 @@ void TRipPropressForm::closeEvent(QCloseEvent* event) {
         QDialog::closeEvent(event);
 }
 
+void TRipPropressForm::done(int result) {
+    if (!m_job->working()) QDialog::done(result);
+}
+
+void TRipPropressForm::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel) &&
+        (m_job->working() || m_job->button() == RipButton::Close)) {
+        spSkinButtonStopClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TRipPropressForm::start() {
-    if (m_job->working()) return;
+    // Closed again before the job began (Escape on a window still reading "Close" from the
+    // last run): nothing to do, or it would run unseen.
+    if (m_job->working() || !isVisible()) return;
     RipRequest request;
     request.tracks = &m_mainForm.tracks();
     request.handle = m_mainForm.disc().handle();
@@ -92,7 +108,9 @@ bool TRipPropressForm::confirmCancel() {
 }
 
 void TRipPropressForm::closeWindow() {
-    done(QDialog::Accepted);
+    // The job itself closes the window (a cancelled MP3 job, an encoder that did not start)
+    // while it still counts as working.
+    QDialog::done(QDialog::Accepted);
 }
 
 void TRipPropressForm::openFolder(const std::string& folder) {

@@ -27,9 +27,15 @@ class TRipPropressForm : public QDialog, private RipObserver {
     std::function<void()> endProcess;
     const RipJob& job() const { return *m_job; }
 
+    // Refused while the job works: the job goes on and the main window would take the drive
+    // back under it. Escape, reject(), accept() and a close request all end up here.
+    void done(int result) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Escape is the button: Cancel (with its question) while working, Close afterwards.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void start();

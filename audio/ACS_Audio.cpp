@@ -146,6 +146,7 @@ void TAudioOut::Prepare() {
     const WAVEFORMATEX format =
         pcmFormat(input->InChannels(), input->InBitsPerSample(), input->InSampleRate());
     m_bits = format.wBitsPerSample;
+    m_carry.reset(std::max<int>(1, format.nBlockAlign));
     m_buffers.releaseReturned();
     m_buffers.clear();
     if (DeviceCount() == 0) throw EACSException("There is no sound output device");
@@ -165,7 +166,7 @@ bool TAudioOut::ProcessChunk(bool abort) {
     TACSInput* input = Input();
     for (int i = m_buffers.queued(); i <= m_buffersAhead; ++i) {
         WAVEHDR* header = DeviceBufferQueue::allocate(kOutputBufferSize);
-        const int n = input->ReadData(header->lpData, static_cast<int>(kOutputBufferSize));
+        const int n = m_carry.read(*input, header->lpData, static_cast<int>(kOutputBufferSize));
         if (n <= 0) {
             DeviceBufferQueue::release(header);
             return false;

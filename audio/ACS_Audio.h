@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ACS_Classes.h"
+#include "FrameCarry.h"
 #include "WaveAudio.h"
 
 struct TDeviceInfo {
@@ -85,6 +86,9 @@ class TAudioOut : public TACSOutput {
     bool m_deviceOpen = false;
     int m_buffersAhead = 8;
     int m_bits = 16;
+    // The device plays whole frames only; a frame split between two deliveries of the
+    // source waits here for its second part.
+    FrameCarry m_carry;
     DeviceBufferQueue m_buffers;
 };
 

@@ -90,6 +90,8 @@ void TAudioMixer::Init() {
     resetBlockCursor();
     m_ended1 = false;
     m_ended2 = false;
+    m_bytes1 = 0;
+    m_frameBytes = std::max(1, m_input1->InChannels() * ((m_input1->InBitsPerSample() + 7) / 8));
     const int64_t size1 = m_input1->Size();
     const int64_t size2 = m_input2->Size();
     if (m_mode == amMix)
@@ -136,8 +138,18 @@ int TAudioMixer::refill() {
     const int capacity = static_cast<int>(m_blockB.size());
     if (!m_ended1) {
         const int got = m_input1->ReadData(m_blockB.data(), capacity);
-        if (got > 0) return got;
+        if (got > 0) {
+            m_bytes1 += got;
+            return got;
+        }
         m_ended1 = true;
+        if (const int part = static_cast<int>(m_bytes1 % m_frameBytes);
+            part != 0 && m_frameBytes <= capacity) {
+            const int missing = m_frameBytes - part;
+            std::memset(m_blockB.data(), m_input1->InBitsPerSample() <= 8 ? 128 : 0,
+                        static_cast<size_t>(missing));
+            return missing;
+        }
     }
     return std::max(m_input2->ReadData(m_blockB.data(), capacity), 0);
 }

@@ -47,6 +47,10 @@ class TAudioMixer : public TACSInput {
     uint8_t m_volume2 = 255;
     bool m_ended1 = false;
     bool m_ended2 = false;
+    // Joining: the first input's bytes so far, so that a last frame it left incomplete (a
+    // cut file) is completed with silence rather than shifting every frame of the second.
+    int64_t m_bytes1 = 0;
+    int m_frameBytes = 1;
     std::array<uint8_t, 16384> m_blockA{};
     std::array<uint8_t, 16384> m_blockB{};
     // A window may switch the mode while the sink's worker reads blocks.

@@ -109,24 +109,25 @@ void TACSThread::suspend() {
     m_suspended = true;
 }
 
+// The wake-ups below are given while the lock is held: once the worker gets going, a done
+// handler may destroy the sink, and this object with it, so nothing here may touch it after
+// the lock is let go.
+
 void TACSThread::resume() {
-    {
-        std::lock_guard lock(m_lock);
-        m_suspended = false;
-    }
+    std::lock_guard lock(m_lock);
+    m_suspended = false;
     m_wake.notify_all();
 }
 
-void TACSThread::runStarted() {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_suspended) {
-            m_suspended = false;
-        } else if (!onWorker()) {
-            // The worker may be between the end of the last run and suspending itself;
-            // it must not sleep through this run.
-            m_externalRunPending = true;
-        }
+void TACSThread::runStarted(const std::function<void()>& start) {
+    std::lock_guard lock(m_lock);
+    start();
+    if (m_suspended) {
+        m_suspended = false;
+    } else if (!onWorker()) {
+        // The worker may be between the end of the last run and suspending itself;
+        // it must not sleep through this run.
+        m_externalRunPending = true;
     }
     m_wake.notify_all();
 }
@@ -140,7 +141,10 @@ void TACSThread::shutdown() {
     }
     m_wake.notify_all();
     if (onWorker()) {
-        // Destroyed from its own handler: the loop ends when the handler returns.
+        // Destroyed from its own done handler: the sink's parts are still there for the
+        // last step, but nothing is once the handler returns.
+        m_chunkStep(true);
+        *m_alive = false;
         m_thread.detach();
     } else {
         m_thread.join();
@@ -153,6 +157,7 @@ void TACSThread::waitUntilRunnable() {
 }
 
 void TACSThread::body() {
+    const std::shared_ptr<std::atomic<bool>> alive = m_alive;
     while (!m_exitRequested) {
         waitUntilRunnable();
         if (m_exitRequested) break;
@@ -165,6 +170,7 @@ void TACSThread::body() {
         }
         StopRequested = false;
         m_endRun();
+        if (!*alive) return;  // the done handler destroyed the sink, and this with it
         if (SuspendWhenIdle) {
             std::lock_guard lock(m_lock);
             if (m_externalRunPending)
@@ -272,10 +278,11 @@ void TACSOutput::Run() {
         m_inputInitialised = false;
         throw;
     }
-    m_busy = true;
-    m_thread.StopRequested = false;
-    m_canOutput = true;
-    m_thread.runStarted();
+    m_thread.runStarted([this] {
+        m_busy = true;
+        m_thread.StopRequested = false;
+        m_canOutput = true;
+    });
 }
 
 bool TACSOutput::step(bool abort) {
@@ -302,9 +309,10 @@ void TACSOutput::EndRun() {
     }
     m_inputInitialised = false;
     m_busy = false;
-    if (OnDone) {
+    // A copy, as a handler that destroys the sink destroys OnDone with it.
+    if (const TOutputDoneEvent done = OnDone) {
         try {
-            OnDone(this);
+            done(this);
         } catch (const std::exception& error) {
             keepError(error.what());
         }

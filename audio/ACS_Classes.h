@@ -1,5 +1,24 @@
 // The stream component framework: sources deliver PCM bytes on request, sinks pull from
 // one source on a worker thread of their own and write what they get.
+//
+// Threads. Three kinds of thread meet here; every call below belongs to one of them.
+//  - The owner's thread (a window's UI thread, quillon-cli's main thread, a test) builds the
+//    pipeline: it sets the properties of sources and sinks, links them (SetInput), asks a
+//    source for its format, and calls Run, Stop, Pause, Resume, Busy, Progress and lastError
+//    of a sink. It leaves a running pipeline's sources alone: while a sink is Busy its
+//    worker owns the sources it pulls from (Jump and SetLoop excepted; they only leave a
+//    request that the worker takes up at its next block).
+//  - The sink's worker, one per sink for the sink's whole life, does the run: Init,
+//    ReadData and Flush of the sources, Prepare's counterpart Finish, and the writing. It
+//    raises OnProgress and OnDone. Those handlers therefore run on the worker: a window
+//    hands its window work over to its own thread (app/windowthread), and a handler may
+//    destroy the sink that raised it (the worker then ends without touching it again).
+//  - The sound card's completion callback runs on a thread of the wave-audio service; it
+//    only hands returned buffers to the worker of the sound-card sink or source through a
+//    guarded queue (ACS_Audio.h).
+// Flags read by one side and written by the other are std::atomic; the worker's suspension
+// and wake-up go through one mutex and condition variable (TACSThread). An error on the
+// worker ends the run: the sink is no longer Busy, OnDone is raised, lastError tells why.
 #pragma once
 
 #include <atomic>
@@ -7,6 +26,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -153,10 +173,13 @@ class TACSThread {
     bool suspended() const;
     void suspend();
     void resume();
-    // Tells an idle worker that a run was started; see TACSOutput::Run.
-    void runStarted();
+    // Starts a run: `start` marks the sink running, and the idle worker is told; see
+    // TACSOutput::Run.
+    void runStarted(const std::function<void()>& start);
     bool onWorker() const { return std::this_thread::get_id() == m_thread.get_id(); }
-    // Ends the loop and waits for it; idempotent.
+    // Ends the loop and waits for it; idempotent. Called on the worker itself (a sink
+    // destroyed by its own done handler), it makes the loop's last step at once and leaves
+    // the worker to end on its own without touching this object again.
     void shutdown();
 
   private:
@@ -171,6 +194,8 @@ class TACSThread {
     bool m_suspended = true;  // created suspended
     bool m_externalRunPending = false;
     std::atomic<bool> m_exitRequested{false};
+    // Shared with the worker, which may outlive this object: false once it is destroyed.
+    std::shared_ptr<std::atomic<bool>> m_alive = std::make_shared<std::atomic<bool>>(true);
     std::thread m_thread;
 };
 
@@ -190,6 +215,7 @@ class TACSOutput : public TComponent {
     bool Busy() const { return m_busy.load(); }
     int LastProgress() const { return m_lastProgress.load(); }
 
+    // Raised on the worker at the end of each run. The handler may destroy the sink.
     TOutputDoneEvent OnDone;
     TOutputProgressEvent OnProgress;
 

@@ -2,14 +2,28 @@
 
 #include <lame/lame.h>
 
+#include <cmath>
+#include <filesystem>
+
 #include "PcmSamples.h"
 
 namespace {
 constexpr int kKbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
                          96, 112, 128, 144, 160, 192, 224, 256, 320};
-// The most frames one encoder call may take with the output buffer's size.
+// The most frames one encoder call takes.
 constexpr int kMaxFramesPerCall = 8192;
+// The largest MPEG audio frame, and so the largest info frame.
+constexpr size_t kMaxFrameBytes = 2880;
 }  // namespace
+
+int TMP3Out::outputBound(int frames, int inRate, int outRate, int kbps) {
+    if (inRate <= 0 || outRate <= 0) return 7200;
+    // Samples the encoder codes for these frames, with one more for the resampler's
+    // rounding and two frames' worth it may hold from earlier calls.
+    const double coded = std::ceil(double(frames) * outRate / inRate) + 1 + 2 * 1152;
+    const double bytesPerSample = std::max(1.25, kbps * 1000.0 / 8.0 / outRate);
+    return static_cast<int>(std::ceil(coded * bytesPerSample)) + 7200;
+}
 
 int mp3BitRateKbps(TMP3BitRate rate) {
     return kKbps[rate];
@@ -51,9 +65,18 @@ void TMP3Out::Prepare() {
         throw EACSException("An MP3 file holds one or two channels; this sound has " +
                             std::to_string(m_channels));
 
+    m_carry.reset(m_bytesPerSample * m_channels);
+
     m_lame = lame_init();
     if (!m_lame) throw EACSException("The MP3 encoder could not be started");
     try {
+        // The encoder reserves the first frame for the info frame that Finish writes over
+        // it; a pipe or a device cannot be rewritten, so there it reserves nothing.
+        std::error_code error;
+        const auto status = std::filesystem::status(m_fileName, error);
+        m_infoFrameReserved =
+            !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+        lame_set_bWriteVbrTag(m_lame, m_infoFrameReserved ? 1 : 0);
         if (input->Size() > 0)
             lame_set_num_samples(m_lame, static_cast<unsigned long>(
                                              input->Size() / (m_bytesPerSample * m_channels)));
@@ -63,7 +86,10 @@ void TMP3Out::Prepare() {
         if (lame_init_params(m_lame) < 0)
             throw EACSException("The MP3 encoder cannot encode " + std::to_string(rate) +
                                 " Hz at " + std::to_string(mp3BitRateKbps(m_bitRate)) + " kbit/s");
-        m_output.assign(kOutputBufferSize, 0);
+        m_output.assign(
+            static_cast<size_t>(outputBound(
+                kMaxFramesPerCall, rate, lame_get_out_samplerate(m_lame), lame_get_brate(m_lame))),
+            0);
         m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::Create);
     } catch (...) {
         releaseEncoder();
@@ -75,7 +101,7 @@ bool TMP3Out::ProcessChunk(bool abort) {
     if (!isRunning()) return true;
     reportProgress();
     if (abort) return false;
-    const int n = Input()->ReadData(m_chunk.data(), static_cast<int>(m_chunk.size()));
+    const int n = m_carry.read(*Input(), m_chunk.data(), static_cast<int>(m_chunk.size()));
     if (n <= 0) return false;
 
     const int samples = n / m_bytesPerSample;
@@ -88,11 +114,11 @@ bool TMP3Out::ProcessChunk(bool abort) {
         const int count = std::min(kMaxFramesPerCall, frames - done);
         short* pcm = m_samples.data() + static_cast<ptrdiff_t>(done) * m_channels;
         // The interleaved call takes two channels; one channel goes in as left only.
+        const int size = static_cast<int>(m_output.size());
         const int written =
             m_channels == 2
-                ? lame_encode_buffer_interleaved(m_lame, pcm, count, m_output.data(),
-                                                 kOutputBufferSize)
-                : lame_encode_buffer(m_lame, pcm, pcm, count, m_output.data(), kOutputBufferSize);
+                ? lame_encode_buffer_interleaved(m_lame, pcm, count, m_output.data(), size)
+                : lame_encode_buffer(m_lame, pcm, pcm, count, m_output.data(), size);
         if (written < 0) {
             keepError("The MP3 encoder failed (error " + std::to_string(written) + ")");
             return false;
@@ -100,6 +126,18 @@ bool TMP3Out::ProcessChunk(bool abort) {
         m_file->write(m_output.data(), written);
     }
     return true;
+}
+
+void TMP3Out::writeInfoFrame() {
+    if (!m_infoFrameReserved || !m_file->regularFile()) return;
+    std::array<unsigned char, kMaxFrameBytes> frame{};
+    const size_t size = lame_get_lametag_frame(m_lame, frame.data(), frame.size());
+    if (size == 0 || size > frame.size()) return;
+    // Nothing precedes the encoder's output in the file: the tag texts reach the encoder
+    // only at the end, so its first bytes are the reserved frame.
+    m_file->seek(0, SEEK_SET);
+    m_file->write(frame.data(), static_cast<int64_t>(size));
+    m_file->seek(0, SEEK_END);
 }
 
 void TMP3Out::Finish() {
@@ -113,10 +151,12 @@ void TMP3Out::Finish() {
         id3tag_set_year(m_lame, m_year.c_str());
         id3tag_set_track(m_lame, m_track.c_str());
         id3tag_set_comment(m_lame, m_comment.c_str());
-        const int written = lame_encode_flush(m_lame, m_output.data(), kOutputBufferSize);
+        const int written =
+            lame_encode_flush(m_lame, m_output.data(), static_cast<int>(m_output.size()));
         if (written < 0)
             throw EACSException("The MP3 encoder failed (error " + std::to_string(written) + ")");
         m_file->write(m_output.data(), written);
+        writeInfoFrame();
         m_file->close();
     } catch (...) {
         error = std::current_exception();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ACS_Classes.h"
+#include "FrameCarry.h"
 #include "Streams.h"
 
 struct lame_global_struct;
@@ -60,7 +61,12 @@ class TMP3Out : public TACSOutput {
     const std::string& Id3TagComment() const { return m_comment; }
     void SetId3TagComment(const std::string& text) { m_comment = text; }
 
-    static constexpr int kOutputBufferSize = 17440;  // 1.25 x 8192 + 7200
+    // The bytes one encoder call may give for `frames` input frames at inRate Hz when the
+    // encoder codes them at outRate Hz and kbps kbit/s. The encoder's documented worst case,
+    // 1.25 bytes per sample plus 7200, counts the samples it codes: after resampling up
+    // (1000 Hz input is coded at 8000 Hz) there are many more of them than came in, and at
+    // the lowest rates a high bit rate takes more than 1.25 bytes per sample.
+    static int outputBound(int frames, int inRate, int outRate, int kbps);
 
   protected:
     bool ProcessChunk(bool abort) override;
@@ -69,6 +75,9 @@ class TMP3Out : public TACSOutput {
 
   private:
     void releaseEncoder();
+    // Fills the first frame, which the encoder left empty, with its info frame (length,
+    // encoder delay and padding), so that players know the exact length of the sound.
+    void writeInfoFrame();
 
     TMP3BitRate m_bitRate = br128;
     std::string m_fileName;
@@ -76,8 +85,10 @@ class TMP3Out : public TACSOutput {
 
     std::unique_ptr<FileStream> m_file;
     std::array<uint8_t, 16384> m_chunk{};
+    FrameCarry m_carry;
     lame_global_struct* m_lame = nullptr;
     std::vector<unsigned char> m_output;
+    bool m_infoFrameReserved = false;
     std::vector<int16_t> m_samples;  // the chunk as 16-bit samples, for sources of other depths
     int m_channels = 0;
     int m_bytesPerSample = 2;

@@ -79,6 +79,9 @@ void TVorbisIn::OpenFile() {
         }
         file.release();  // the decoder owns it now and frees it in ov_clear
         m_decoderOpen = true;
+        // In a chained file (several streams one after another) the decoder's open leaves
+        // it in the last stream, and the ones before would never be heard.
+        if (ov_streams(&m_decoder) > 1 && ov_seekable(&m_decoder)) ov_pcm_seek(&m_decoder, 0);
 
         m_comments.clear();
         if (const vorbis_comment* comment = ov_comment(&m_decoder, -1)) {
@@ -207,6 +210,7 @@ void TVorbisOut::Prepare() {
                             " channels at " + std::to_string(rate) + " Hz with quality " +
                             std::to_string(m_compression));
     }
+    m_carry.reset(m_bytesPerSample * m_channels);  // at most 255 channels: always fits
     vorbis_comment_init(&m_comment);
     for (const std::string& line : m_comments) {
         const size_t equals = line.find('=');
@@ -264,13 +268,13 @@ bool TVorbisOut::ProcessChunk(bool abort) {
     reportProgress();
     if (abort || m_endOfStream) return false;
 
-    const int n = Input()->ReadData(m_chunk.data(), static_cast<int>(m_chunk.size()));
+    const int n = m_carry.read(*Input(), m_chunk.data(), static_cast<int>(m_chunk.size()));
     if (n <= 0) {
         vorbis_analysis_wrote(&m_dsp, 0);  // end of input: the encoder closes the stream
         encodePending();
         return true;
     }
-    const int frameBytes = std::max(1, m_bytesPerSample * m_channels);
+    const int frameBytes = m_bytesPerSample * m_channels;
     const int frames = n / frameBytes;
     // The encoder works in short blocks; handing it the chunk in small pieces keeps its
     // internal copying small.

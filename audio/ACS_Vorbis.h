@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ACS_Classes.h"
+#include "FrameCarry.h"
 #include "Streams.h"
 
 class TVorbisIn : public TACSFileIn {
@@ -77,6 +78,7 @@ class TVorbisOut : public TACSOutput {
 
     std::unique_ptr<FileStream> m_file;
     std::array<uint8_t, 65536> m_chunk{};
+    FrameCarry m_carry;
     ogg_stream_state m_stream{};
     ogg_page m_page{};
     ogg_packet m_packet{};

@@ -85,6 +85,11 @@ int64_t FileStream::size() {
     return info.st_size;
 }
 
+bool FileStream::regularFile() {
+    struct stat info {};
+    return ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 void FileStream::close() {
     if (m_fd < 0) return;
     const int fd = m_fd;

@@ -32,6 +32,8 @@ class FileStream : public Stream {
     int64_t seek(int64_t offset, int whence) override;
     int64_t position() override;
     int64_t size() override;
+    // Whether the file is a regular file, so that what was written can be rewritten.
+    bool regularFile();
     // Closes the file; raises when the system reports that written data was lost.
     void close();
     const std::string& path() const { return m_path; }

@@ -57,9 +57,17 @@ class OpenDrive {
 };
 
 CdDriveInfo chosenDrive(const Arguments& arguments) {
-    const int index = arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
     const CdDriveList list = listDrives();
     if (list.count == 0) throw std::runtime_error("no CD drive or disc image found");
+    if (const auto path = drivePathArgument(arguments)) {
+        for (int i = 0; i < list.count; ++i) {
+            char listed[4096];
+            if (GetCDDrivePath(&list.drives[i], listed, sizeof listed) == 1 && *path == listed)
+                return list.drives[i];
+        }
+        throw UsageError("--drive " + *path + ": no such drive or disc image");
+    }
+    const int index = arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
     if (index >= list.count)
         throw UsageError("--drive " + std::to_string(index) + ": there are only " +
                          std::to_string(list.count) + " drives");
@@ -139,9 +147,15 @@ int cddbCommand(const std::vector<std::string>& words) {
     if (CDDBGetDiskInfo(&match, text.data(), static_cast<std::int32_t>(text.size())) != 1)
         throw std::runtime_error("cannot get the disc's entry from CDDB");
 
+    // The entry's disc title is whole; the match's fields hold at most 80 characters.
+    std::string artist = match.artist;
+    std::string title = match.title;
+    if (const auto discTitle = quillon::cdrom::entryValue(text.data(), "DTITLE");
+        discTitle && !discTitle->empty())
+        quillon::cdrom::splitDiscTitle(*discTitle, artist, title);
     std::cout << "Disc ID   " << printable(match.discId) << "\n"
-              << "Artist    " << printable(match.artist) << "\n"
-              << "Title     " << printable(match.title) << "\n"
+              << "Artist    " << printable(artist) << "\n"
+              << "Title     " << printable(title) << "\n"
               << "Category  " << printable(match.category) << "\n";
     for (int i = 0; i < layout.trackCount(); ++i) {
         const auto title =

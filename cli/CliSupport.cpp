@@ -63,6 +63,16 @@ std::optional<std::string> Arguments::value(const std::string& name) const {
     return std::nullopt;
 }
 
+std::optional<std::string> drivePathArgument(const Arguments& arguments) {
+    const auto text = arguments.value("--drive");
+    if (!text || text->empty() ||
+        std::all_of(text->begin(), text->end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(*text, error);
+    return error ? *text : absolute.lexically_normal().string();
+}
+
 int Arguments::integer(const std::string& name, int fallback, int low, int high) const {
     const auto text = value(name);
     if (!text) return fallback;

@@ -31,6 +31,10 @@ class Arguments {
     std::vector<std::pair<std::string, std::string>> m_options;
 };
 
+// "--drive" names a drive by number or by its device or image path; the path, made absolute
+// as the drive list shows it, when the value is not a number.
+std::optional<std::string> drivePathArgument(const Arguments& arguments);
+
 // The file name's extension in lower case, without the dot.
 std::string lowerExtension(const std::string& path);
 

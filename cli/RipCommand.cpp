@@ -176,14 +176,17 @@ int ripCommand(const std::vector<std::string>& words) {
     const OutputFormat format = parseFormat(arguments.value("--format"));
     const auto folder = arguments.value("--out");
     if (!folder || folder->empty()) throw UsageError("rip needs --out DIR");
-    const int drive = arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
+    const auto drivePath = drivePathArgument(arguments);
+    const int drive = drivePath ? 0 : arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
     std::optional<std::set<int>> tracks;
     if (const auto list = arguments.value("--tracks")) tracks = parseTrackList(*list);
 
     const TIniFile settings("settings.ini");
     DiscSession disc;
     if (!disc.enumerateDrives()) throw std::runtime_error("no CD drive or disc image found");
-    if (!disc.selectDrive(drive))
+    if (drivePath && !disc.selectDrivePath(*drivePath))
+        throw UsageError("--drive " + *drivePath + ": no such drive or disc image");
+    if (!drivePath && !disc.selectDrive(drive))
         throw UsageError("--drive " + std::to_string(drive) + ": there are only " +
                          std::to_string(disc.driveNames().size()) + " drives");
     TrackList list;

@@ -67,7 +67,15 @@ int setTag(const std::string& path, const Arguments& args) {
     if (auto value = args.value("--year")) tag.SetYear(*value);
     if (auto value = args.value("--genre")) tag.SetGenre(*value);
     if (auto value = args.value("--comment")) tag.SetComment(*value);
-    if (!tag.SaveToFile(path)) return fail(message, path);
+    std::vector<std::string> unkept;
+    if (!tag.SaveToFile(path, &unkept)) {
+        if (!unkept.empty())
+            std::cerr << "quillon-cli: " << message << path
+                      << "\nquillon-cli: " << describeUnkept(unkept) << "\n";
+        else
+            fail(message, path);
+        return 1;
+    }
     return 0;
 }
 

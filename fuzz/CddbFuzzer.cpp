@@ -48,11 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (const auto lines = parseReadAnswer(answer)) {
         std::vector<char> text(bufferSize + 8, '#');
-        const std::size_t used = writeEntryText(*lines, text.data(), bufferSize);
+        const auto joined = joinEntryLines(*lines);
+        // Joining only merges lines: never more of them.
+        check(joined.size() <= lines->size());
+        const std::size_t used = writeEntryText(joined, text.data(), bufferSize);
         check(used < bufferSize && text[used] == '\0');
         for (std::size_t i = bufferSize; i < text.size(); ++i)
             check(text[i] == '#');
-        entryValue(std::string_view(text.data(), used), "TTITLE0");
+        const auto value = entryValue(std::string_view(text.data(), used), "TTITLE0");
+        check(!value || value->size() < used);
     }
     return 0;
 }

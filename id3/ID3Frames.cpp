@@ -1,7 +1,6 @@
 #include "ID3Frames.h"
 
 #include <charconv>
-#include <cstring>
 
 #include "ID3Text.h"
 
@@ -20,18 +19,6 @@ bool isWideEncoding(uint8_t encoding) {
     return encoding == encUtf16 || encoding == encUtf16BE;
 }
 
-// Where the string after a zero-terminated one starts, or npos when the terminator is
-// missing. Wide encodings end a string with two zero bytes on a character boundary.
-size_t afterTerminator(std::string_view bytes, uint8_t encoding) {
-    if (!isWideEncoding(encoding)) {
-        const size_t zero = bytes.find('\0');
-        return zero == std::string_view::npos ? zero : zero + 1;
-    }
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        if (bytes[i] == '\0' && bytes[i + 1] == '\0') return i + 2;
-    return std::string_view::npos;
-}
-
 bool bigEndianMark(std::string_view bytes) {
     return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
            static_cast<unsigned char>(bytes[1]) == 0xFF;
@@ -44,10 +31,14 @@ void putBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
 
 }  // namespace
 
-int frameSlot(const uint8_t* id) {
-    for (int slot = 0; slot < slCount; ++slot)
-        if (std::memcmp(id, kFrameIds[slot], 4) == 0) return slot;
-    return -1;
+size_t afterTerminator(std::string_view bytes, uint8_t encoding) {
+    if (!isWideEncoding(encoding)) {
+        const size_t zero = bytes.find('\0');
+        return zero == std::string_view::npos ? zero : zero + 1;
+    }
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        if (bytes[i] == '\0' && bytes[i + 1] == '\0') return i + 2;
+    return std::string_view::npos;
 }
 
 bool startsWithId3(const TID3Header& header) {
@@ -58,7 +49,8 @@ int32_t GetTagSize(const TID3Header& header, int64_t fileLength) {
     // A sum, not a bitwise or: size bytes with their top bit set overlap their neighbours.
     const int64_t size = int64_t{header[6]} * (1 << 21) + int64_t{header[7]} * (1 << 14) +
                          int64_t{header[8]} * (1 << 7) + int64_t{header[9]};
-    const int64_t total = size + kTagHeaderSize;
+    const bool footer = header[3] == 4 && (header[5] & 0x10);
+    const int64_t total = size + kTagHeaderSize + (footer ? kTagHeaderSize : 0);
     return total > fileLength ? 0 : static_cast<int32_t>(total);
 }
 
@@ -107,39 +99,57 @@ std::string decodeCommentFrame(std::string_view content) {
     return visibleText(decodeId3Text(encoding, text, bigEndianMark(rest)));
 }
 
+TCommentHead decodeCommentHead(std::string_view content) {
+    if (content.size() < 4) return {};
+    const auto encoding = static_cast<uint8_t>(content[0]);
+    const std::string_view rest = content.substr(4);
+    const size_t end = afterTerminator(rest, encoding);
+    const std::string_view description =
+        end == std::string_view::npos ? std::string_view() : rest.substr(0, end);
+    return {std::string(content.substr(1, 3)),
+            visibleText(decodeId3Text(encoding, description, bigEndianMark(rest)))};
+}
+
 std::string encodeTextFrame(std::string_view utf8) {
     if (utf8.empty()) return {};
     const EncodedText text = encodeId3Text(utf8);
     return static_cast<char>(text.encoding) + text.bytes;
 }
 
-std::string encodeCommentFrame(std::string_view utf8) {
+std::string encodeCommentFrame(std::string_view utf8, std::string_view language,
+                               std::string_view description) {
     if (utf8.empty()) return {};
+    // Description and text share one encoding: ISO-8859-1 when both fit it.
     const EncodedText text = encodeId3Text(utf8);
-    // The empty short description: a lone terminator, led by a byte-order mark in UTF-16.
-    const std::string description =
-        text.encoding == encLatin1 ? std::string(1, '\0') : std::string("\xFF\xFE\0\0", 4);
-    return static_cast<char>(text.encoding) + std::string("eng") + description + text.bytes;
+    const EncodedText head = encodeId3Text(description);
+    if (text.encoding == encLatin1 && head.encoding == encLatin1)
+        return std::string(1, '\0') + std::string(language) + head.bytes + '\0' + text.bytes;
+    return std::string(1, encUtf16) + std::string(language) + encodeUtf16(description) +
+           std::string(2, '\0') + encodeUtf16(utf8);
 }
 
-std::optional<std::vector<uint8_t>> BuildTag(const std::array<std::string, slCount>& contents) {
+std::string frame23(std::string_view id, std::string_view content, uint8_t status, uint8_t format) {
+    std::vector<uint8_t> size;
+    putBigEndian32(size, static_cast<uint32_t>(content.size()));
+    std::string out(id);
+    out.append(size.begin(), size.end());
+    out += static_cast<char>(status);
+    out += static_cast<char>(format);
+    out += content;
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> BuildTag(const std::vector<std::string>& frames) {
     uint64_t body = 0;
-    for (const std::string& content : contents)
-        if (!content.empty()) body += kFrameHeaderSize + content.size();
+    for (const std::string& frame : frames)
+        body += frame.size();
     if (body > kMaxTagBody) return std::nullopt;
 
     std::vector<uint8_t> tag = {'I', 'D', '3', 3, 0, 0};
     for (int shift = 21; shift >= 0; shift -= 7)
         tag.push_back((body >> shift) & 0x7F);
     tag.reserve(kTagHeaderSize + body);
-    for (int slot = 0; slot < slCount; ++slot) {
-        const std::string& content = contents[slot];
-        if (content.empty()) continue;
-        tag.insert(tag.end(), kFrameIds[slot], kFrameIds[slot] + 4);
-        putBigEndian32(tag, static_cast<uint32_t>(content.size()));
-        tag.push_back(0);
-        tag.push_back(0);
-        tag.insert(tag.end(), content.begin(), content.end());
-    }
+    for (const std::string& frame : frames)
+        tag.insert(tag.end(), frame.begin(), frame.end());
     return tag;
 }

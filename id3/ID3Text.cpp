@@ -136,16 +136,21 @@ EncodedText encodeId3Text(std::string_view utf8) {
         return result;
     }
     result.encoding = encUtf16;
-    result.bytes = "\xFF\xFE";
-    for (char32_t c : codePoints) {
+    result.bytes = encodeUtf16(utf8);
+    return result;
+}
+
+std::string encodeUtf16(std::string_view utf8) {
+    std::string out = "\xFF\xFE";
+    for (char32_t c : utf8CodePoints(utf8)) {
         if (c < 0x10000) {
-            appendUtf16LE(result.bytes, c);
+            appendUtf16LE(out, c);
         } else {
-            appendUtf16LE(result.bytes, 0xD800 + ((c - 0x10000) >> 10));
-            appendUtf16LE(result.bytes, 0xDC00 + ((c - 0x10000) & 0x3FF));
+            appendUtf16LE(out, 0xD800 + ((c - 0x10000) >> 10));
+            appendUtf16LE(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
         }
     }
-    return result;
+    return out;
 }
 
 std::string trimText(std::string_view text) {

@@ -26,6 +26,8 @@ struct EncodedText {
     std::string bytes;
 };
 EncodedText encodeId3Text(std::string_view utf8);
+// Text as UTF-16 little-endian with its byte-order mark, whatever characters it holds.
+std::string encodeUtf16(std::string_view utf8);
 
 // Removes leading and trailing characters of code 32 or below (blanks, control characters,
 // zero bytes); those inside are kept.

@@ -1,56 +1,37 @@
 #include "ID3v2.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "FileReplace.h"
+#include "ID3Convert.h"
 #include "ID3Frames.h"
+#include "ID3Tag.h"
 #include "ID3Text.h"
 
 namespace {
 
-// Contents past this size are cut: the fields are short texts, and a damaged size field must
-// not make the reader hold a large part of the file.
-constexpr uint32_t kMaxFrameContent = 1 << 20;
-
-using TFrameContents = std::array<std::string, slCount>;
-
-uint32_t bigEndian32(const uint8_t* p) {
-    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+// The tag at the start of the open file, when it has one whose extent is known.
+TID3Tag readTag(int fd, const TID3Header& header, int32_t tagSize) {
+    if (!startsWithId3(header) || tagSize == 0) return {};
+    const uint8_t version = header[3];
+    const uint8_t flags = header[5];
+    const int footer = version == 4 && (flags & kTagFooter) ? kTagHeaderSize : 0;
+    std::string body(static_cast<size_t>(std::max(0, tagSize - kTagHeaderSize - footer)), '\0');
+    const ssize_t got = readAt(fd, body.data(), body.size(), kTagHeaderSize);
+    if (got < 0) return {};
+    body.resize(static_cast<size_t>(got));
+    return parseTag(version, flags, body);
 }
 
-// The contents of the known frames of a version 2.3 tag, one per slot, empty for a frame not
-// met; a frame that occurs again replaces the earlier one. The list ends at padding or
-// garbage (an identifier not starting with "A" to "Z"), at a frame that does not fit inside
-// the tag, or at a read error; frames read before are kept.
-TFrameContents ReadFrames(int fd, int32_t tagSize) {
-    TFrameContents contents;
-    int64_t position = kTagHeaderSize;
-    while (position + kFrameHeaderSize <= tagSize) {
-        uint8_t header[kFrameHeaderSize];
-        if (readAt(fd, header, sizeof header, position) != kFrameHeaderSize) break;
-        if (header[0] < 'A' || header[0] > 'Z') break;
-        const int64_t start = position + kFrameHeaderSize;
-        const uint32_t size = bigEndian32(header + 4);
-        if (size > tagSize - start) break;
-        const int slot = frameSlot(header);
-        if (slot >= 0) {
-            std::string content(std::min(size, kMaxFrameContent), '\0');
-            if (readAt(fd, content.data(), content.size(), start) !=
-                static_cast<ssize_t>(content.size()))
-                break;
-            contents[slot] = std::move(content);
-        }
-        position = start + size;
-    }
-    return contents;
-}
-
-// Gives the file newTag (none: removal) in place of its leading tag, keeping everything after
-// the old tag, a trailer tag included.
-bool RebuildFile(const std::string& fileName, const std::vector<uint8_t>* newTag) {
+// Gives the file the tag that makeTag builds from the file's old one (none: removal), in
+// place of its leading tag, keeping everything after the old tag, a trailer tag included.
+bool RebuildFile(
+    const std::string& fileName,
+    const std::function<std::optional<std::vector<uint8_t>>(const TID3Tag&)>& makeTag) {
     std::error_code error;
     // Through a symbolic link the file it leads to is rewritten, and the link stays a link.
     const std::string path = std::filesystem::canonical(fileName, error).string();
@@ -63,10 +44,15 @@ bool RebuildFile(const std::string& fileName, const std::vector<uint8_t>* newTag
     // A tag that claims more bytes than the file has gives 0: nothing is skipped, so a new tag
     // goes in front of the whole old file.
     const int32_t oldTagSize = startsWithId3(header) ? GetTagSize(header, info.st_size) : 0;
+    std::optional<std::vector<uint8_t>> newTag;
+    if (makeTag) {
+        newTag = makeTag(readTag(in.get(), header, oldTagSize));
+        if (!newTag) return false;
+    }
     // A removal needs a tag of known extent; copying the whole file would remove nothing.
-    if (newTag == nullptr && oldTagSize == 0) return false;
+    if (!newTag && oldTagSize == 0) return false;
     return replaceFile(path, info, [&](int out) {
-        return (newTag == nullptr || writeAll(out, newTag->data(), newTag->size())) &&
+        return (!newTag || writeAll(out, newTag->data(), newTag->size())) &&
                copyToEnd(in.get(), oldTagSize, out);
     });
 }
@@ -89,16 +75,7 @@ bool TID3v2::ReadFromFile(const std::string& fileName) {
         m_exists = true;
         m_versionID = header[3];
         m_size = GetTagSize(header, info.st_size);
-        if (m_versionID != 3 || m_size == 0) return true;
-
-        const TFrameContents contents = ReadFrames(fd.get(), m_size);
-        m_title = decodeTextFrame(contents[slTitle]);
-        m_artist = decodeTextFrame(contents[slArtist]);
-        m_album = decodeTextFrame(contents[slAlbum]);
-        m_track = ExtractTrack(decodeTextFrame(contents[slTrack]));
-        m_year = decodeTextFrame(contents[slYear]);
-        m_genre = ExtractGenre(decodeTextFrame(contents[slGenre]));
-        m_comment = decodeCommentFrame(contents[slComment]);
+        m_fields = readFields(readTag(fd.get(), header, m_size)).fields;
         return true;
     } catch (...) {  // out of memory
         ResetData();
@@ -106,19 +83,18 @@ bool TID3v2::ReadFromFile(const std::string& fileName) {
     }
 }
 
-bool TID3v2::SaveToFile(const std::string& fileName) const {
+bool TID3v2::SaveToFile(const std::string& fileName, std::vector<std::string>* unkept) const {
+    if (unkept) unkept->clear();
     try {
-        const TFrameContents contents = {
-            encodeTextFrame(m_title),
-            encodeTextFrame(m_artist),
-            encodeTextFrame(m_album),
-            m_track != 0 ? encodeTextFrame(std::to_string(m_track)) : std::string(),
-            encodeTextFrame(m_year),
-            encodeTextFrame(m_genre),
-            encodeCommentFrame(m_comment),
-        };
-        const auto tag = BuildTag(contents);
-        return tag && RebuildFile(fileName, &*tag);
+        return RebuildFile(fileName,
+                           [&](const TID3Tag& old) -> std::optional<std::vector<uint8_t>> {
+                               TID3Rewrite rewrite = rewriteFrames(old, m_fields);
+                               if (!rewrite.unkept.empty()) {
+                                   if (unkept) *unkept = std::move(rewrite.unkept);
+                                   return std::nullopt;
+                               }
+                               return BuildTag(rewrite.frames);
+                           });
     } catch (...) {
         return false;
     }
@@ -133,20 +109,29 @@ bool TID3v2::RemoveFromFile(const std::string& fileName) const {
 }
 
 void TID3v2::SetTitle(const std::string& value) {
-    m_title = trimTrailing(value);
+    m_fields.title = trimTrailing(value);
 }
 void TID3v2::SetArtist(const std::string& value) {
-    m_artist = trimTrailing(value);
+    m_fields.artist = trimTrailing(value);
 }
 void TID3v2::SetAlbum(const std::string& value) {
-    m_album = trimTrailing(value);
+    m_fields.album = trimTrailing(value);
 }
 void TID3v2::SetYear(const std::string& value) {
-    m_year = trimTrailing(value);
+    m_fields.year = trimTrailing(value);
 }
 void TID3v2::SetGenre(const std::string& value) {
-    m_genre = trimTrailing(value);
+    m_fields.genre = trimTrailing(value);
 }
 void TID3v2::SetComment(const std::string& value) {
-    m_comment = trimTrailing(value);
+    m_fields.comment = trimTrailing(value);
+}
+
+std::string describeUnkept(const std::vector<std::string>& unkept) {
+    std::string list;
+    for (const std::string& id : unkept)
+        list += (list.empty() ? "" : ", ") + id;
+    return "The file was left as it was: these frames of its tag would be lost or changed "
+           "in a version 2.3 tag: " +
+           list + ".";
 }

@@ -9,6 +9,9 @@
 #include <fstream>
 #include <set>
 
+#include "AtomicReplace.h"
+#include "UniqueFd.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -70,28 +73,15 @@ std::vector<std::uint8_t> ReadWholeFile(const fs::path& file) {
 
 void WriteFileAtomically(const fs::path& file, std::span<const std::uint8_t> bytes) {
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw SkinDirectoryError("cannot write " + file.string() + ": " + std::strerror(errno));
-    // mkstemp makes the file private; a skin or a bitmap is an ordinary readable file.
-    ::fchmod(fd, 0644);
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        ok = put > 0;
-        if (ok) done += std::size_t(put);
-    }
-    const int savedErrno = errno;
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(pattern.c_str(), file.c_str()) != 0) {
-        const int why = ok ? errno : savedErrno;
-        ::unlink(pattern.c_str());
-        throw SkinDirectoryError("cannot write " + file.string() + ": " + std::strerror(why));
-    }
+    const std::string prefix = (folder / ("." + file.filename().string() + ".")).string();
+    // A file written again keeps its permissions; a new one gets what the umask allows.
+    struct stat original {};
+    const bool exists = ::stat(file.c_str(), &original) == 0 && S_ISREG(original.st_mode);
+    std::string error;
+    if (!replaceAtomically(
+            file.string(), exists ? &original : nullptr, prefix, ".tmp",
+            [bytes](int out) { return writeAll(out, bytes.data(), bytes.size()); }, error))
+        throw SkinDirectoryError("cannot write " + file.string() + ": " + error);
 }
 
 std::vector<std::string> UnpackSkinFile(std::span<const std::uint8_t> skinFile,

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "CddbParse.h"
 #include "RipUtility.h"
 
 namespace {
@@ -81,6 +82,10 @@ CddbLookupResult cddbLookup(DiscSession& disc, TrackList& list, OutputFormat for
     result.info =
         CdInfo{field(match.discId), field(match.artist), field(match.title), field(match.category)};
     const std::string entry(text.data(), strnlen(text.data(), text.size()));
+    // The entry's own disc title is whole; the match's fields hold at most 80 characters.
+    if (const auto discTitle = quillon::cdrom::entryValue(entry, "DTITLE");
+        discTitle && !discTitle->empty())
+        quillon::cdrom::splitDiscTitle(*discTitle, result.info->artist, result.info->title);
     const CdToc& toc = disc.toc();
     for (std::size_t position = 0; position < list.size(); ++position) {
         const int track = toc.entries[position].trackNumber;

@@ -20,14 +20,21 @@ class DiscSession {
     bool enumerateDrives();
     // The identification texts of the known drives, in list order.
     const std::vector<std::string>& driveNames() const { return m_names; }
+    // What identifies each known drive: its device node or disc image file, in list order.
+    const std::vector<std::string>& drivePaths() const { return m_paths; }
     int selectedDrive() const { return m_selected; }
-    // The program works with the first drive; quillon-cli lets the user pick. False when the
-    // index names no known drive.
+    // The device node or image file of the selected drive; empty without drives.
+    std::string selectedPath() const;
+    // False when the index names no known drive.
     bool selectDrive(int index);
+    // Selects the known drive with that device node or image file; false when none has it.
+    bool selectDrivePath(const std::string& path);
 
     enum class OpenResult { Opened, NoHandle, NoToc };
     // Closes the open handle, opens the selected drive, asks for frame-number addresses and
-    // reads the table of contents.
+    // reads the table of contents. The drive is found by its path in a fresh listing, so that
+    // images that came or went since the drives were listed change nothing; a drive that has
+    // gone gives no handle.
     OpenResult open();
     void close();
 
@@ -37,6 +44,7 @@ class DiscSession {
   private:
     std::vector<CdDriveInfo> m_drives;
     std::vector<std::string> m_names;
+    std::vector<std::string> m_paths;
     int m_selected = 0;
     CdHandle m_handle = 0;
     CdToc m_toc{};

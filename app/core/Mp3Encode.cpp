@@ -106,6 +106,17 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
         error != beErrSuccessful)
         return fail(Outcome::Failed, "beExitStream failed " + std::to_string(error));
     if (!writeAll(*output, encoded.data(), produced)) return fail(Outcome::Failed, "Write error");
+    // The stream began with a frame kept for its info frame, which tells players the exact
+    // length: without it they play the encoder's delay and padding as extra silence.
+    if (output->regularFile() &&
+        beInfoFrame(stream.handle(), encoded.data(), &produced) == beErrSuccessful) {
+        try {
+            output->seek(0, SEEK_SET);
+            output->write(encoded.data(), produced);
+        } catch (const std::exception&) {
+            return fail(Outcome::Failed, "Write error");
+        }
+    }
     try {
         output->close();
     } catch (const std::exception&) {

@@ -33,9 +33,21 @@ std::string trackTitle(std::string_view entryText, int track) {
     const std::string key = "TITLE" + std::to_string(track - 1) + "=";
     const size_t at = entryText.find(key);
     if (at == std::string_view::npos) return {};
-    const size_t start = at + key.size();
-    const size_t end = entryText.find('\r', start);
-    return std::string(entryText.substr(start, end == std::string_view::npos ? end : end - start));
+    auto valueFrom = [&](size_t start) {
+        const size_t end = entryText.find('\r', start);
+        return entryText.substr(start, end == std::string_view::npos ? end : end - start);
+    };
+    std::string title(valueFrom(at + key.size()));
+    // A long title goes on in later lines with the same key: those pieces belong to it.
+    const size_t previousEnd = at == 0 ? std::string_view::npos : entryText.rfind('\r', at - 1);
+    const size_t lineStart = previousEnd == std::string_view::npos ? 0 : previousEnd + 1;
+    const std::string_view fullKey = entryText.substr(lineStart, at + key.size() - lineStart);
+    for (size_t next = entryText.find('\r', at); next != std::string_view::npos;
+         next = entryText.find('\r', next + 1)) {
+        if (entryText.substr(next + 1, fullKey.size()) == fullKey)
+            title += valueFrom(next + 1 + fullKey.size());
+    }
+    return title;
 }
 
 RipReadBuffer::RipReadBuffer()

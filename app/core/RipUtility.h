@@ -18,8 +18,9 @@ std::uint32_t tocAddress(const CdToc& toc, int position);
 std::string localDiscIdText(const CdToc& toc);
 
 // The title of track number `track` in a CDDB entry text: what follows the first
-// "TITLE<track - 1>=" up to the next carriage return or the end of the text; empty when the
-// entry has no such line.
+// "TITLE<track - 1>=" up to the next carriage return or the end of the text, followed by the
+// values of later lines with the same key, which continue a long title; empty when the entry
+// has no such line.
 std::string trackTitle(std::string_view entryText, int track);
 
 // The rip job's read buffer: the 24-byte head and room for 25 frames, in one allocation.

@@ -302,8 +302,12 @@ void Tid3editormain::savebuttonClick() {
     tag.SetYear(toUtf8(ui->YearEdit->text()));
     tag.SetGenre(toUtf8(ui->GenreEdit->text()));
     tag.SetComment(toUtf8(ui->CommentEdit->text()));
-    if (!fileExists(fileName) || !tag.SaveToFile(nativePath(fileName)))
-        message(QStringLiteral("Can not save tag to the file: ") + fileName);
+    std::vector<std::string> unkept;
+    if (!fileExists(fileName) || !tag.SaveToFile(nativePath(fileName), &unkept)) {
+        QString text = QStringLiteral("Can not save tag to the file: ") + fileName;
+        if (!unkept.empty()) text += QLatin1Char('\n') + fromUtf8(describeUnkept(unkept));
+        message(text);
+    }
     // The boxes show what the file now holds.
     loadSelectedFile();
 }

@@ -94,6 +94,13 @@ BeErr beDeinitStream(BeStream stream, std::uint8_t* output, std::uint32_t* outpu
     return open->encoder->finish(output, outputBytes);
 }
 
+BeErr beInfoFrame(BeStream stream, std::uint8_t* output, std::uint32_t* outputBytes) {
+    const auto open = StreamTable::instance().find(stream);
+    if (!open) return beErrInvalidHandle;
+    std::lock_guard lock(open->mutex);
+    return open->encoder->infoFrame(output, outputBytes);
+}
+
 BeErr beCloseStream(BeStream stream) {
     return StreamTable::instance().remove(stream) ? beErrSuccessful : beErrInvalidHandle;
 }

@@ -71,9 +71,9 @@ BeErr EncoderStream::create(const BeConfig& config, std::unique_ptr<EncoderStrea
                      lame_set_error_protection(lame, config.crc != 0) == 0 &&
                      lame_set_copyright(lame, config.copyright != 0) == 0 &&
                      lame_set_original(lame, config.original != 0) == 0 &&
-                     // The caller writes the stream as it comes, so no header frame could be filled
-                     // in afterwards; nor does it ask for tags.
-                     lame_set_bWriteVbrTag(lame, 0) == 0;
+                     // The first frame is kept for the info frame the caller writes at the end.
+                     lame_set_bWriteVbrTag(lame, 1) == 0;
+    // Nor does the caller ask for tags.
     lame_set_write_id3tag_automatic(lame, 0);
     if (!set || lame_init_params(lame) < 0) return beErrEncoderFailed;
     made->m_frames.reserve(made->samplesPerChunk() + kInputChannels);
@@ -82,10 +82,13 @@ BeErr EncoderStream::create(const BeConfig& config, std::unique_ptr<EncoderStrea
 }
 
 std::uint32_t EncoderStream::outputBufferSize() const {
-    // The encoder's own worst case: 1.25 bytes per input sample and channel (a 320 kbit/s
-    // frame at 32 kHz) plus what it may hold back, which also bounds the flush. One extra
-    // frame covers the value a chunk may carry over.
-    return (kFramesPerChunk + 1) * 5 / 4 + 1 + 7200;
+    // The encoder's own worst case: 1.25 bytes per coded sample (a 320 kbit/s frame at
+    // 32 kHz) plus what it may hold back, which also bounds the flush. It counts samples at
+    // the output rate, which may be up to 48000 Hz for 44100 Hz input; one extra frame covers
+    // the value a chunk may carry over. (The lower rates take at most 2.5 bytes per sample,
+    // but of far fewer samples.)
+    const std::uint32_t coded = ((kFramesPerChunk + 1) * 48000 + kInputRate - 1) / kInputRate + 1;
+    return coded * 5 / 4 + 1 + 7200;
 }
 
 BeErr EncoderStream::encode(std::uint32_t sampleCount, const std::uint8_t* pcm,
@@ -128,6 +131,17 @@ BeErr EncoderStream::finish(std::uint8_t* output, std::uint32_t* outputBytes) {
     if (written < 0) return beErrEncoderFailed;
     m_finished = true;
     *outputBytes = static_cast<std::uint32_t>(written);
+    return beErrSuccessful;
+}
+
+BeErr EncoderStream::infoFrame(std::uint8_t* output, std::uint32_t* outputBytes) {
+    if (output == nullptr || outputBytes == nullptr) return beErrInvalidArgument;
+    *outputBytes = 0;
+    if (!m_finished) return beErrStreamNotFinished;
+    // 0 when the frames are too small to hold one; then none was reserved either.
+    const std::size_t size = lame_get_lametag_frame(m_lame.get(), output, outputBufferSize());
+    if (size > outputBufferSize()) return beErrEncoderFailed;
+    *outputBytes = static_cast<std::uint32_t>(size);
     return beErrSuccessful;
 }
 

@@ -31,6 +31,7 @@ class EncoderStream {
     BeErr encode(std::uint32_t sampleCount, const std::uint8_t* pcm, std::uint8_t* output,
                  std::uint32_t* outputBytes);
     BeErr finish(std::uint8_t* output, std::uint32_t* outputBytes);
+    BeErr infoFrame(std::uint8_t* output, std::uint32_t* outputBytes);
 
   private:
     struct LameClose {

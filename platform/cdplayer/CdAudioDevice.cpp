@@ -42,9 +42,9 @@ CdAudioDevice::~CdAudioDevice() {
     close();
 }
 
-CdError CdAudioDevice::open(std::string_view driveId) {
+CdError CdAudioDevice::open(std::string_view drive) {
     close();
-    m_drive = CdDrive::find(driveId);
+    m_drive = CdDrive::find(drive);
     if (!m_drive) return CdError::noDrive;
     m_player = std::make_unique<DigitalPlayer>();
     m_intent = Intent::stopped;
@@ -66,6 +66,10 @@ void CdAudioDevice::close() {
 
 std::string CdAudioDevice::driveId() const {
     return m_drive ? m_drive->id() : std::string();
+}
+
+std::string CdAudioDevice::driveLocation() const {
+    return m_drive ? m_drive->location() : std::string();
 }
 
 bool CdAudioDevice::refreshMedia() {

@@ -45,14 +45,17 @@ class CdAudioDevice {
     CdAudioDevice(const CdAudioDevice&) = delete;
     CdAudioDevice& operator=(const CdAudioDevice&) = delete;
 
-    // Binds the device to the drive with that identification text, or to the first drive when
-    // it is empty. A drive without a disc opens fine; the device is then not ready.
-    CdError open(std::string_view driveId = {});
+    // Binds the device to the drive at that location (device node or image file), else to the
+    // drive with that identification text, or to the first drive when it is empty. A drive
+    // without a disc opens fine; the device is then not ready.
+    CdError open(std::string_view drive = {});
     // Stops playback (the audio already queued still sounds out) and releases the drive.
     void close();
     bool isOpen() const { return m_drive.has_value(); }
     // The identification text of the drive, empty when closed.
     std::string driveId() const;
+    // The device node or image file of the drive, empty when closed.
+    std::string driveLocation() const;
 
     // Moves to the start of a track, or to any frame up to the lead-out; playback stops.
     CdError seekToTrack(int track);

@@ -65,9 +65,13 @@ std::optional<cdrom::DiscLayout> readLayout(CdHandle handle) {
 
 }  // namespace
 
-std::optional<CdDrive> CdDrive::find(std::string_view id) {
-    for (auto& entry : cdrom::enumerateDrives()) {
-        if (id.empty() || entry.id == id) return CdDrive(std::move(entry));
+std::optional<CdDrive> CdDrive::find(std::string_view name) {
+    auto drives = cdrom::enumerateDrives();
+    for (auto& entry : drives) {
+        if (!name.empty() && entry.location == name) return CdDrive(std::move(entry));
+    }
+    for (auto& entry : drives) {
+        if (name.empty() || entry.id == name) return CdDrive(std::move(entry));
     }
     return std::nullopt;
 }

@@ -33,11 +33,14 @@ class OpenDisc {
 
 class CdDrive {
   public:
-    // The drive whose identification text is id, or the first drive when id is empty; nothing
-    // when there is no such drive.
-    static std::optional<CdDrive> find(std::string_view id);
+    // The drive at that location (device node or image file), else the drive whose
+    // identification text is name, or the first drive when name is empty; nothing when there
+    // is no such drive.
+    static std::optional<CdDrive> find(std::string_view name);
 
     const std::string& id() const { return m_entry.id; }
+    // What identifies the drive: its device node or image file.
+    const std::string& location() const { return m_entry.location; }
     bool isImage() const { return m_entry.image; }
 
     // The disc in the drive, or nothing when there is none it can read or the tray is open.

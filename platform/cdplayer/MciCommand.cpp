@@ -91,13 +91,13 @@ MCIERROR openDevice(std::uintptr_t flags, MCI_OPEN_PARMSA* parms) {
     const bool shareable = (flags & MCI_OPEN_SHAREABLE) != 0;
     std::shared_ptr<SharedDevice> shared;
     for (const auto& [id, entry] : g_open) {
-        if (entry.shared->device.driveId() == drive->id()) shared = entry.shared;
+        if (entry.shared->device.driveLocation() == drive->location()) shared = entry.shared;
     }
     if (shared) {
         if (!shared->shareable || !shareable) return MCIERR_MUST_USE_SHAREABLE;
     } else {
         shared = std::make_shared<SharedDevice>();
-        if (const CdError error = shared->device.open(drive->id()); error != CdError::none)
+        if (const CdError error = shared->device.open(drive->location()); error != CdError::none)
             return toMci(error);
         shared->shareable = shareable;
     }

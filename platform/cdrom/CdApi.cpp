@@ -82,6 +82,21 @@ int GetCDList(CdDriveList* list) {
     return static_cast<int>(count);
 }
 
+int GetCDDrivePath(const CdDriveInfo* drive, char* path, std::int32_t size) {
+    if (drive == nullptr || path == nullptr || size <= 0) return 0;
+    path[0] = '\0';
+    std::lock_guard guard(g_lock);
+    for (const auto& entry : g_listed) {
+        if (entry.hostAdapter != drive->hostAdapter || entry.target != drive->target ||
+            entry.lun != drive->lun)
+            continue;
+        if (entry.location.size() >= static_cast<std::size_t>(size)) return 0;
+        std::memcpy(path, entry.location.c_str(), entry.location.size() + 1);
+        return 1;
+    }
+    return 0;
+}
+
 CdHandle GetCDHandle(const CdOpenRequest* request) {
     if (request == nullptr || request->size != kCdOpenRequestSize ||
         request->version != kCdOpenRequestVersion)

@@ -88,6 +88,7 @@ int CDDBGetDiskInfo(const CddbMatch* match, char* text, std::int32_t size) {
     if (!answer) return 0;
     const auto lines = parseReadAnswer(*answer);
     if (!lines) return 0;
-    writeEntryText(*lines, text, static_cast<std::size_t>(size));
+    // One line per field, so that a reader taking the first line of a key gets all of it.
+    writeEntryText(joinEntryLines(*lines), text, static_cast<std::size_t>(size));
     return 1;
 }

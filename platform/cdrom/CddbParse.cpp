@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <unordered_map>
 
 #include "TextField.h"
 
@@ -154,6 +155,26 @@ void splitDiscTitle(std::string_view discTitle, std::string& artist, std::string
     }
 }
 
+std::vector<std::string> joinEntryLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> joined;
+    std::unordered_map<std::string_view, std::size_t> firstLine;  // key -> index in joined
+    joined.reserve(lines.size());
+    for (const auto& line : lines) {
+        const std::size_t equals = line.find('=');
+        if (line.empty() || line.front() == '#' || equals == std::string::npos || equals == 0) {
+            joined.push_back(line);
+            continue;
+        }
+        const std::string_view key(line.data(), equals);  // lines outlive the map
+        const auto [it, added] = firstLine.try_emplace(key, joined.size());
+        if (added)
+            joined.push_back(line);
+        else
+            joined[it->second].append(line, equals + 1);
+    }
+    return joined;
+}
+
 std::size_t writeEntryText(const std::vector<std::string>& lines, char* text, std::size_t size) {
     if (text == nullptr || size == 0) return 0;
     std::size_t used = 0;
@@ -169,17 +190,20 @@ std::size_t writeEntryText(const std::vector<std::string>& lines, char* text, st
 }
 
 std::optional<std::string> entryValue(std::string_view entryText, std::string_view key) {
+    std::optional<std::string> value;
     size_t start = 0;
     while (start < entryText.size()) {
         size_t end = entryText.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = entryText.size();
         const std::string_view line = entryText.substr(start, end - start);
         if (line.size() > key.size() && line.substr(0, key.size()) == key &&
-            line[key.size()] == '=')
-            return std::string(line.substr(key.size() + 1));
+            line[key.size()] == '=') {
+            if (!value) value.emplace();
+            value->append(line.substr(key.size() + 1));
+        }
         start = end + 1;
     }
-    return std::nullopt;
+    return value;
 }
 
 void fillMatch(const CddbMatchInfo& info, CddbMatch& match) {

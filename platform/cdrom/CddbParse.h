@@ -46,11 +46,18 @@ std::optional<std::vector<std::string>> parseReadAnswer(std::string_view answer)
 // "Artist / Title"; without the separator the whole text is both, as CDDB has it.
 void splitDiscTitle(std::string_view discTitle, std::string& artist, std::string& title);
 
+// The entry's lines with every field in one line. An entry continues a long value over several
+// lines with the same key ("TTITLE3=", "DTITLE=", "EXTD="); as the CDDB file format defines,
+// their values join in order, here in the line of the first piece. Comments and lines without
+// "=" stay as they are.
+std::vector<std::string> joinEntryLines(const std::vector<std::string>& lines);
+
 // Writes the lines, each ended by a carriage return, and a terminating zero into text. A line
 // that does not fit in the room left is left out. Returns the bytes written before the zero.
 std::size_t writeEntryText(const std::vector<std::string>& lines, char* text, std::size_t size);
 
-// The value of the first "key=value" line of an entry text (lines ended by CR or LF).
+// The value of a key in an entry text (lines ended by CR or LF): the values of all its
+// "key=value" lines joined in order, or nothing without such a line.
 std::optional<std::string> entryValue(std::string_view entryText, std::string_view key);
 
 void fillMatch(const CddbMatchInfo& info, CddbMatch& match);

@@ -22,12 +22,12 @@ extern "C" void filterLog(cdio_log_level_t level, const char* message) {
 bool DiscLayout::valid() const {
     if (starts.empty() || starts.size() != dataTracks.size()) return false;
     if (firstTrack < 1 || lastTrack() > 99) return false;
-    std::int32_t previous = 0;
-    for (std::int32_t start : starts) {
-        if (start < previous) return false;
-        previous = start;
-    }
-    return leadOut >= previous;
+    // Every track holds at least one frame: two tracks starting at the same frame (libcdio
+    // reads some mixed-mode sheets so) would list one of no length at all.
+    if (starts.front() < 0) return false;
+    for (std::size_t i = 1; i < starts.size(); ++i)
+        if (starts[i] <= starts[i - 1]) return false;
+    return leadOut > starts.back();
 }
 
 void quietCdioLogging() {

@@ -17,7 +17,8 @@ struct DiscLayout {
 
     int trackCount() const { return static_cast<int>(starts.size()); }
     int lastTrack() const { return firstTrack + trackCount() - 1; }
-    // Track numbers 1 to 99, at least one track, starts rising, nothing past the lead-out.
+    // Track numbers 1 to 99, at least one track, starts strictly rising from frame 0 or
+    // later, the lead-out after the last start.
     bool valid() const;
 };
 

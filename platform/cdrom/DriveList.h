@@ -1,5 +1,7 @@
 // The drives the CD access layer offers: the machine's drives, then one per disc image in the
-// disc folder, in name order, at most eight in all.
+// disc folder, in name order, at most eight in all. A drive is known by its location (device
+// node or image file); its address stays the same while it stays listed, whatever comes and
+// goes beside it.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +23,9 @@ struct DriveEntry {
     std::uint8_t lun = 0;
 };
 
-inline constexpr std::uint8_t kDeviceAdapter = 0;  // the machine's drives: target = their index
-inline constexpr std::uint8_t kImageAdapter = 1;   // disc images: target = their index
+inline constexpr std::uint8_t kDeviceAdapter = 0;  // the machine's drives
+inline constexpr std::uint8_t kImageAdapter = 1;   // disc images
+// Targets count from 0 within each adapter; a drive first seen takes the lowest free one.
 
 std::vector<DriveEntry> enumerateDrives();
 std::unique_ptr<Disc> openDriveDisc(const DriveEntry& drive);

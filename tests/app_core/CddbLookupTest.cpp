@@ -85,6 +85,24 @@ TEST_F(CddbLookupTest, AMatchNamesTheRowsAfterTheTitles) {
     EXPECT_TRUE(m_list.row(1).checked);
 }
 
+TEST_F(CddbLookupTest, TitlesContinuedOverSeveralLinesAreWhole) {
+    m_server.addEntry({"classical", m_discId, "The Hollow Oak Consort / Music",
+                       cddbEntryFile("long-titles.txt")});
+    const auto result = lookup(OutputFormat::Wav);
+    ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::Named);
+    EXPECT_EQ(rowNames(), (Texts{"Overture.wav",
+                                 "Suite No. 2 in G minor for Strings and Continuo, Op. 14: I. "
+                                 "Prelude (Lento) - II. Allemande - III. Courante - IV. Sarabande "
+                                 "- V. Gigue (Live, Title14 Hall).wav",
+                                 "Evening Song.wav"}));
+    // The window shows the entry's disc title, which the query's one-line answer may cut.
+    EXPECT_EQ(result.info->artist, "The Hollow Oak Consort & The Riverside Chamber Players");
+    EXPECT_EQ(result.info->title,
+              "Music for the Long Evenings: Suites, Songs and Dances of the Northern Provinces");
+    EXPECT_EQ(result.info->type, "classical");
+    EXPECT_EQ(result.info->id, m_discId);
+}
+
 TEST_F(CddbLookupTest, NoMatchGivesTheLocalIdAndUnknownValues) {
     const CddbLookupResult result = lookup(OutputFormat::Wav);
     ASSERT_EQ(result.outcome, CddbLookupResult::Outcome::NoMatch);

@@ -100,6 +100,27 @@ TEST_F(RipCliTest, CddbTitlesBecomeSafeFileNames) {
     EXPECT_EQ(server.requests().back().hello, "me example.org program 1.0");
 }
 
+TEST_F(RipCliTest, CddbTitlesContinuedOverSeveralLinesNameTheFilesWhole) {
+    CddbTestServer server;
+    quillon::cdrom::DiscLayout layout;
+    layout.starts = m_image.trackStarts;
+    layout.leadOut = m_image.leadOut;
+    const std::string id = quillon::cdrom::discIdText(quillon::cdrom::cddbDiscId(layout));
+    server.addEntry({"classical", id, "Consort / Music", cddbEntryFile("long-titles.txt")});
+    writeSettings("[CDDB]\nserver=" + server.address() + "\n");
+    const auto result = cli("rip --format wav --out wav --cddb --tracks 2 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(files("wav"),
+              (std::vector<std::string>{
+                  "Suite No. 2 in G minor for Strings and Continuo, Op. 14: I. Prelude (Lento) - "
+                  "II. Allemande - III. Courante - IV. Sarabande - V. Gigue (Live, Title14 "
+                  "Hall).wav"}));
+    EXPECT_NE(result.output.find("Title     Music for the Long Evenings: Suites, Songs and Dances "
+                                 "of the Northern Provinces\n"),
+              std::string::npos)
+        << result.output;
+}
+
 TEST_F(RipCliTest, UnusableSettingsEndTheRun) {
     writeSettings("[MP3 Options]\ndwSampleRate=\n");
     const auto result = cli("rip --format mp3 --out mp3 --drive " + drive());

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "RipSupport.h"
+#include "SoundCheck.h"
 
 namespace {
 
@@ -92,6 +93,11 @@ TEST_F(RipJobTest, Mp3FilesFollowTheSettings) {
         const double covered = frames.size() * 1152 / 44100.0;
         EXPECT_GE(covered, seconds);
         EXPECT_LE(covered, seconds + 0.15);
+        // The info frame tells decoders the encoder's delay and padding: the sound decodes
+        // to exactly the track's samples.
+        const long long decoded =
+            lameDecodedFrames(outFile("Track-0" + std::to_string(i + 1) + ".mp3"));
+        EXPECT_EQ(decoded, m_list.row(i).frames * 588LL) << "(-1: lame is missing)";
     }
     // Reading moves the gauge to 40, encoding on to 100.
     const auto& gauges = m_observer.gauges;

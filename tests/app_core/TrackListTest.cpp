@@ -113,12 +113,12 @@ TEST(RipUtility, DiscIdTextHasNoLeadingZeros) {
     EXPECT_EQ(localDiscIdText(makeToc(1, {0, 74})), "2000001");
 }
 
-TEST(RipUtility, TrackTitlesComeFromTheFirstLineForTheirIndex) {
+TEST(RipUtility, TrackTitlesComeFromTheLinesForTheirIndex) {
     const std::string entry =
-        "# xmcd\rDTITLE=Band / Record\rTTITLE0=Intro\rTTITLE1=AC/DC cover\rTTITLE1=Later\r"
-        "TTITLE11=Eleven\rTTITLE12=Last line";
+        "# xmcd\rDTITLE=Band / Record\rTTITLE0=Intro\rTTITLE1=AC/DC co\rTTITLE11=Eleven\r"
+        "TTITLE1=ver (live\rEXTT1=TTITLE1=no\rTTITLE1=)\rTTITLE12=Last line";
     EXPECT_EQ(trackTitle(entry, 1), "Intro");
-    EXPECT_EQ(trackTitle(entry, 2), "AC/DC cover");  // unchanged, first line only
+    EXPECT_EQ(trackTitle(entry, 2), "AC/DC cover (live)");  // unchanged, pieces joined
     EXPECT_EQ(trackTitle(entry, 12), "Eleven");
     EXPECT_EQ(trackTitle(entry, 13), "Last line");  // up to the end of the text
     EXPECT_EQ(trackTitle(entry, 3), "");            // no TTITLE2 line

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -9,12 +10,15 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
 
 #include "DiscImages.h"
 #include "DriveList.h"
 #include "ErrorReport.h"
+#include "IniFile.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
 #include "TestFiles.h"
@@ -39,6 +43,7 @@ class MainFormTest : public ::testing::Test {
         installWaveService(std::move(service));
     }
     void TearDown() override {
+        sound->holdOutput(false);  // a test that failed half-way may have left it playing
         form.reset();
         installWaveService(std::make_unique<MemoryWaveService>(
             std::vector<MemoryWaveService::Device>{}, std::vector<MemoryWaveService::Device>{}));
@@ -70,6 +75,18 @@ class MainFormTest : public ::testing::Test {
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
             result << (list()->topLevelItem(i)->checkState(0) == Qt::Checked);
         return result;
+    }
+    QList<int> selectedRows() {
+        QList<int> result;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            if (list()->topLevelItem(i)->isSelected()) result << i;
+        return result;
+    }
+    // Clicks a row away from its check box, as a user picks it.
+    void clickRow(int row, Qt::KeyboardModifiers modifiers = {}) {
+        const QRect rect = list()->visualItemRect(list()->topLevelItem(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers,
+                          QPoint(list()->columnWidth(0) + 20, rect.center().y()));
     }
 
     TempDir m_dir;
@@ -147,6 +164,44 @@ TEST_F(MainFormTest, CheckAllSelectsAndInverts) {
     EXPECT_EQ(list()->selectedItems().size(), 3);
 }
 
+TEST_F(MainFormTest, UnselectAllSwapsTheSelectedAndTheOtherRows) {
+    insertDisc({75, 75, 75, 75, 75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    clickRow(0);
+    clickRow(1, Qt::ControlModifier);
+    ASSERT_EQ(selectedRows(), (QList<int>{0, 1}));
+    ASSERT_EQ(main.currentRow(), 1);
+    QTest::mouseClick(control<QCheckBox>("spSkinCheckRadioBox1"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(checks(), QList<bool>(6, false));
+    EXPECT_EQ(main.currentRow(), 0) << "the focus mark leaves its row for the first without";
+    EXPECT_EQ(main.focusWidget(), list()) << "the list takes the keyboard focus";
+    QTest::mouseClick(control<QCheckBox>("spSkinCheckRadioBox1"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), (QList<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(MainFormTest, RefreshingTheRowsKeepsTheUsersPlace) {
+    insertDisc({75, 75, 75, 75});
+    TMainForm& main = open();
+    main.Timer1Timer();
+    clickRow(1);
+    clickRow(2, Qt::ControlModifier);
+    QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
+    EXPECT_EQ(names()[2], "Track-03.wav");
+    EXPECT_EQ(selectedRows(), (QList<int>{1, 2}));
+    EXPECT_EQ(main.currentRow(), 2);
+
+    // The player starts from the first selected row, and steps from there.
+    QTest::mouseClick(control<QToolButton>("playButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 2; }));
+    QTest::mouseClick(control<QRadioButton>("oggcheck"), Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>("nextButton"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), (QList<int>{2}));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 3; }));
+    main.stopPlaying();
+}
+
 TEST_F(MainFormTest, PlayerFollowsTheRows) {
     insertDisc({75, 75, 75});
     TMainForm& main = open();
@@ -206,6 +261,111 @@ TEST_F(MainFormTest, RipCommandNeedsACheckedRowAndGivesTheDriveBack) {
     main.ripCommand();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(main.mediaPlayer().isOpen());
+}
+
+// Two images as two drives: "a.cue" with two tracks, "b.cue" with three.
+class DriveBoxTest : public MainFormTest {
+  protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        writeCueImage(m_dir.path() / "discs", "a", {75, 75});
+        writeCueImage(m_dir.path() / "discs", "b", {75, 75, 75}, 2);
+    }
+    static std::string imagePath(const std::string& name) {
+        return (std::filesystem::current_path() / "discs" / name).string();
+    }
+    QComboBox* box() { return control<QComboBox>("spCDROMlist"); }
+    // The user steps the drive box to the next drive with the keyboard.
+    void chooseNextDrive() {
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Down);
+    }
+    static std::string rememberedDrive() {
+        return TIniFile("settings.ini").ReadString("Drive", "path", "(none)");
+    }
+};
+
+TEST_F(DriveBoxTest, ChoosingADriveListsPlaysAndRipsItsDisc) {
+    TMainForm& main = open();
+    main.Timer1Timer();
+    ASSERT_EQ(box()->count(), 2);
+    EXPECT_EQ(box()->itemText(0), "a.cue");
+    EXPECT_EQ(box()->itemText(1), "b.cue");
+    EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("a.cue"));
+
+    chooseNextDrive();
+    EXPECT_EQ(box()->currentIndex(), 1);
+    EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3", "Track-03.mp3"}));
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
+    EXPECT_EQ(rememberedDrive(), imagePath("b.cue"));
+    main.Timer1Timer();
+    EXPECT_EQ(status(), "  There are 3 tracks in the CD");
+
+    list()->clearSelection();
+    list()->topLevelItem(2)->setSelected(true);
+    main.playTrack();
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
+    EXPECT_EQ(main.mediaPlayer().position().track, 3);
+
+    // The rip job reads the chosen drive, and the player comes back to it afterwards.
+    QDialog rip;
+    main.registerWindow("TRipPropressForm", &rip);
+    int ripTracks = 0;
+    QTimer::singleShot(0, [&] {
+        ripTracks = main.disc().toc().lastTrack;
+        rip.reject();
+    });
+    main.ripCommand();
+    EXPECT_EQ(ripTracks, 3);
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+
+    box()->setFocus();
+    QTest::keyClick(box(), Qt::Key_Up);
+    EXPECT_EQ(names().size(), 2);
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 2);
+    EXPECT_EQ(rememberedDrive(), imagePath("a.cue"));
+}
+
+// While the program runs, an image that sorts before the chosen one arrives and another goes:
+// the list and the player stay on the drive the user chose.
+TEST_F(DriveBoxTest, AnImageAddedWhileRunningMovesNoDrive) {
+    TMainForm& main = open();
+    main.Timer1Timer();
+    chooseNextDrive();
+    ASSERT_EQ(names().size(), 3);
+
+    writeCueImage(m_dir.path() / "discs", "0-new", {75});
+    std::filesystem::remove(m_dir.path() / "discs" / "a.cue");
+    // The tray goes out and in: the list empties, the player loads its disc again, which lists
+    // the drives afresh, and the next tick builds the list anew.
+    main.ejectOrClose();
+    main.Timer1Timer();
+    ASSERT_EQ(list()->topLevelItemCount(), 0);
+    main.ejectOrClose();
+    main.Timer1Timer();
+    EXPECT_EQ(names().size(), 3);
+    EXPECT_EQ(main.disc().toc().lastTrack, 3);
+    EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+}
+
+TEST_F(DriveBoxTest, TheChosenDriveIsRememberedAndAGoneOneGivesTheFirst) {
+    const std::string settings = "[Drive]\npath=" + imagePath("b.cue") + "\n";
+    writeBytes("settings.ini", {settings.begin(), settings.end()});
+    TMainForm& main = open();
+    EXPECT_EQ(box()->currentIndex(), 1);
+    main.Timer1Timer();
+    EXPECT_EQ(names().size(), 3);
+    EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
+    form.reset();
+
+    const std::string gone = "[Drive]\npath=" + imagePath("gone.cue") + "\n";
+    writeBytes("settings.ini", {gone.begin(), gone.end()});
+    open().Timer1Timer();
+    EXPECT_EQ(box()->currentIndex(), 0);
+    EXPECT_EQ(names().size(), 2);
 }
 
 // Not a check: leaves a picture of the window beside the test program for a person to look at.

@@ -1,12 +1,15 @@
 // The rip window run from the main window, on a disc image, as a user runs it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <filesystem>
 
 #include "DiscImages.h"
@@ -87,7 +90,12 @@ TEST_F(RipWindowTest, RipsCheckedTracksToWavFiles) {
 
 TEST_F(RipWindowTest, OggTracksAreUncheckedAsTheyFinish) {
     QTest::mouseClick(main->findChild<QRadioButton*>("oggcheck"), Qt::LeftButton);
+    auto* list = main->findChild<QTreeWidget*>("ListView1");
+    list->setCurrentItem(list->topLevelItem(1));
     ripWith([this] { return closeWhenFinished(); });
+    EXPECT_TRUE(list->topLevelItem(1)->isSelected()) << "the user's row outlives the refreshes";
+    EXPECT_FALSE(list->topLevelItem(0)->isSelected());
+    EXPECT_EQ(main->currentRow(), 1);
     EXPECT_TRUE(std::filesystem::exists("out/Track-01.Ogg"));
     EXPECT_TRUE(std::filesystem::exists("out/Track-02.Ogg"));
     EXPECT_FALSE(main->tracks().anyChecked());
@@ -116,6 +124,97 @@ TEST_F(RipWindowTest, CancelAsksFirstAndNoKeepsGoing) {
     });
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(std::filesystem::file_size("out/Track-02.wav"), 44u + 1500 * 2352);
+}
+
+// Answers the question the next click or key brings up, from a timer of its own.
+void answerCancelQuestion(QMessageBox::StandardButton answer, int& questions) {
+    QTimer::singleShot(0, [answer, &questions] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        ++questions;
+        EXPECT_EQ(box->text(), "Cancel or not?");
+        QTest::mouseClick(box->button(answer), Qt::LeftButton);
+    });
+}
+
+TEST_F(RipWindowTest, EscapeCancelsWhileWorkingAndClosesAfterwards) {
+    QTest::mouseClick(main->findChild<QRadioButton*>("wavcheck"), Qt::LeftButton);
+    int questions = 0;
+    bool pressed = false;
+    bool hiddenWhileWorking = false;
+    ripWith([&] {
+        if (rip->windowTitle().startsWith("Processing:02")) {
+            hiddenWhileWorking |= !rip->isVisible();
+            if (!pressed) {
+                pressed = true;
+                answerCancelQuestion(QMessageBox::Yes, questions);
+                QTest::keyClick(button(), Qt::Key_Escape);
+            }
+            return false;
+        }
+        if (rip->windowTitle() != "Finished!") return false;
+        EXPECT_TRUE(rip->isVisible()) << "a cancelled WAV job stays open";
+        QTest::keyClick(button(), Qt::Key_Escape);
+        return true;
+    });
+    EXPECT_FALSE(hiddenWhileWorking);
+    EXPECT_EQ(questions, 1);
+    EXPECT_FALSE(rip->isVisible());
+    EXPECT_TRUE(std::filesystem::exists("out/Track-01.wav"));
+    EXPECT_FALSE(std::filesystem::exists("out/Track-02.wav")) << "the partial file is deleted";
+    EXPECT_TRUE(main->timer().isActive());
+}
+
+// A cancelled MP3 job closes its window itself, though it still counts as working then.
+TEST_F(RipWindowTest, ACancelledMp3JobStillClosesItsWindow) {
+    int questions = 0;
+    bool pressed = false;
+    bool leftOpen = false;
+    ripWith([&] {
+        if (!pressed && rip->windowTitle().startsWith("Processing:02")) {
+            pressed = true;
+            answerCancelQuestion(QMessageBox::Yes, questions);
+            QTest::keyClick(button(), Qt::Key_Escape);
+        }
+        leftOpen = rip->isVisible() && closeWhenFinished();
+        return leftOpen;
+    });
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(questions, 1);
+    EXPECT_FALSE(rip->isVisible());
+    EXPECT_EQ(rip->job().outcome(), RipOutcome::Cancelled);
+    EXPECT_TRUE(std::filesystem::exists("out/Track-01.mp3"));
+    EXPECT_FALSE(std::filesystem::exists("out/Track-02.mp3"));
+    EXPECT_FALSE(std::filesystem::exists("out/Track-02.mp3.convert"));
+}
+
+// Every way of closing a window leaves it up while an Ogg track is converted, and the main
+// window keeps its hands off the drive until the job is over.
+TEST_F(RipWindowTest, NothingClosesTheWindowWhileTracksAreConverted) {
+    QTest::mouseClick(main->findChild<QRadioButton*>("oggcheck"), Qt::LeftButton);
+    int questions = 0;
+    bool tried = false;
+    ripWith([&] {
+        // Past 40 the gauge follows the sink's worker, which converts the last track.
+        if (!tried && rip->windowTitle().startsWith("Processing:02") && rip->job().gauge() > 40) {
+            tried = true;
+            answerCancelQuestion(QMessageBox::No, questions);
+            QTest::keyClick(button(), Qt::Key_Escape);
+            rip->reject();
+            rip->accept();
+            EXPECT_FALSE(rip->close());
+            EXPECT_TRUE(rip->isVisible());
+            EXPECT_FALSE(main->timer().isActive());
+            EXPECT_FALSE(main->mediaPlayer().isOpen());
+            return false;
+        }
+        return closeWhenFinished();
+    });
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(std::filesystem::exists("out/Track-02.Ogg"));
+    EXPECT_FALSE(main->tracks().anyChecked());
+    EXPECT_TRUE(main->timer().isActive());
 }
 
 TEST_F(RipWindowTest, NothingCheckedShowsNothing) {

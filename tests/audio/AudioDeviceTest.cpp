@@ -8,6 +8,7 @@
 #include "ACS_Wave.h"
 #include "FakeSource.h"
 #include "MemoryWaveDevices.h"
+#include "SoundCheck.h"
 #include "TestFiles.h"
 
 namespace {
@@ -104,6 +105,36 @@ TEST_F(AudioDeviceTest, PlaysEveryByteOfTheSourceInOrder) {
     EXPECT_EQ(devices->lastFormat().nBlockAlign, 4);
     EXPECT_TRUE(out.lastError().empty());
     EXPECT_FALSE(source.Busy());
+}
+
+TEST_F(AudioDeviceTest, PlaysEveryLayoutInWholeFrames) {
+    // The device takes whole frames only, and the source's deliveries split them.
+    auto play = [&](const std::vector<uint8_t>& data, int channels, int bits, uint8_t volume) {
+        install({{"Speakers"}}, {});
+        FakeSource source(data, channels, bits, 8000);
+        source.maxPerRead = 4097;
+        TAudioOut out;
+        DoneWaiter done(out);
+        out.SetVolume(volume);
+        out.SetInput(&source);
+        out.Run();
+        EXPECT_TRUE(done.wait());
+        EXPECT_EQ(out.lastError(), "");
+        return devices->played();
+    };
+    for (const int bits : {8, 16, 24, 32}) {
+        for (int channels = 1; channels <= 6; ++channels) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, " << channels << " channels");
+            const auto data = channelTones(1.0, 8000, channels, bits);
+            EXPECT_TRUE(play(data, channels, bits, 255) == data);
+        }
+    }
+    // Volume scaling meets every 16-bit sample at its own place.
+    const auto data = channelTones(1.0, 8000, 3, 16);
+    std::vector<int16_t> scaled = pcm16Samples(data);
+    for (int16_t& sample : scaled)
+        sample = static_cast<int16_t>(roundHalfEven(sample * (128 / 255.0)));
+    EXPECT_TRUE(pcm16Samples(play(data, 3, 16, 128)) == scaled);
 }
 
 TEST_F(AudioDeviceTest, KeepsNineBuffersAheadOfTheDevice) {

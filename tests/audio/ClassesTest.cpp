@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "ACS_Classes.h"
@@ -239,6 +240,33 @@ TEST(RunTest, AChainedRunWaitsForResumeWhenTheWorkerSuspendsWhenIdle) {
     guard.lock();
     ASSERT_TRUE(signal.wait_for(guard, 20s, [&] { return runs == 2; }));
     EXPECT_EQ(sink.collected.size(), 40000u);
+}
+
+// Tells when the thread that made it has ended.
+struct ThreadEndSignal {
+    std::promise<void>* ended;
+    ~ThreadEndSignal() { ended->set_value(); }
+};
+
+TEST(RunTest, ASinkDestroyedByItsOwnDoneHandlerLeavesItsWorkerAlone) {
+    // A window may drop a sink once its run is done, from the done report itself; the
+    // worker must not touch the sink after that (the sanitizer builds see it if it does).
+    for (const bool suspendWhenIdle : {true, false}) {
+        SCOPED_TRACE(suspendWhenIdle);
+        FakeSource source(pattern(20000));
+        auto* sink = new CollectingSink;
+        sink->SetSuspendWhenIdle(suspendWhenIdle);
+        sink->SetInput(&source);
+        std::promise<void> workerEnded;
+        sink->OnDone = [&workerEnded](TACSOutput* sender) {
+            thread_local ThreadEndSignal signal{&workerEnded};
+            delete sender;
+        };
+        sink->Run();
+        ASSERT_EQ(workerEnded.get_future().wait_for(20s), std::future_status::ready);
+        EXPECT_FALSE(source.Busy());
+        EXPECT_EQ(source.flushes, 1);
+    }
 }
 
 TEST(RunTest, ARunStartedRightAfterTheLastOneEndedIsNotLost) {

@@ -85,7 +85,10 @@ TEST_F(MixerTest, ConcatenatesUnchangedFirstSourceFirst) {
     mixer.SetVolume1(0);  // volumes play no part in joining
     mixer.Init();
     EXPECT_EQ(mixer.Size(), 70001);
+    // The first ends within a 4-byte frame; silence completes it, so that the second
+    // starts on a frame of its own rather than with its channels swapped.
     std::vector<uint8_t> expected = first;
+    expected.insert(expected.end(), 3, 0);
     expected.insert(expected.end(), second.begin(), second.end());
     // Each read comes from one source only: the first ends in a short block of its own.
     std::vector<int> reads;
@@ -97,6 +100,7 @@ TEST_F(MixerTest, ConcatenatesUnchangedFirstSourceFirst) {
     mixer.Flush();
     EXPECT_EQ(all, expected);
     EXPECT_EQ(reads[2], 40001 - 2 * 16384);
+    EXPECT_EQ(reads[3], 3);
 }
 
 TEST_F(MixerTest, AnswersTheFirstSourcesFormat) {

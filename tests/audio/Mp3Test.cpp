@@ -1,9 +1,13 @@
 // MP3 encoding through the MP3 sink, checked by walking the frames it wrote.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <thread>
 
 #include "ACS_LAME.h"
 #include "ACS_Wave.h"
 #include "FakeSource.h"
+#include "SoundCheck.h"
 #include "Synth.h"
 #include "TestFiles.h"
 
@@ -118,6 +122,72 @@ TEST_F(Mp3Test, OtherRatesAndLayoutsEncode) {
     frames = walkFrames(readBytes(dir.file("out.mp3")));
     EXPECT_GE(frames.count, 2 * 22050 / 576);
     EXPECT_LE(frames.count, 2 * 22050 / 576 + 4);
+}
+
+TEST_F(Mp3Test, DecodesToExactlyTheSamplesThatWentIn) {
+    // The first frame is the info frame with the encoder's delay and padding, so that a
+    // decoder gives back the input's length rather than an extra frame and more.
+    writeWav(dir.file("in.wav"), 2, 16, 44100, pcm16Bytes(synthesizeTone(3.3, 44100, 2, 440)));
+    TWaveIn source;
+    source.SetFileName(dir.file("in.wav"));
+    ASSERT_EQ(encode(source), "");
+    const auto bytes = readBytes(dir.file("out.mp3"));
+    // MPEG-1 stereo: 4 header bytes and 32 of side information before the tag.
+    ASSERT_GT(bytes.size(), 40u);
+    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "Info");
+    EXPECT_EQ(lameDecodedFrames(dir.file("out.mp3")), 145530) << "(-1: lame is missing)";
+}
+
+TEST_F(Mp3Test, LowAndHighSampleRatesEncodeToTheirFullLength) {
+    // The encoder codes 1000 Hz at 8000 Hz and 96000 Hz at 48000 Hz: the output of one
+    // call can be far more than the input's size suggests.
+    for (const int rate : {1000, 8000, 22050, 96000}) {
+        for (const TMP3BitRate bitRate : {br32, br160, br320}) {
+            SCOPED_TRACE(testing::Message() << rate << " Hz, " << mp3BitRateKbps(bitRate));
+            writeWav(dir.file("in.wav"), 1, 16, rate,
+                     pcm16Bytes(synthesizeTone(1.5, rate, 1, 300)));
+            TWaveIn source;
+            source.SetFileName(dir.file("in.wav"));
+            ASSERT_EQ(encode(source, bitRate), "");
+            const DecodedMp3 decoded = decodeMp3(readBytes(dir.file("out.mp3")));
+            ASSERT_GT(decoded.rate, 0);
+            EXPECT_NEAR(measuredTone(decoded.samples, 1, 0, decoded.rate), 300, 3);
+            // Where the encoder codes at 32 kbit/s and 22050 Hz, a frame (104 bytes) has no
+            // room for the info frame, in lame's own files neither.
+            const auto bytes = readBytes(dir.file("out.mp3"));
+            const auto head = std::string(bytes.begin(), bytes.begin() + 64);
+            if (bitRate != br32) {
+                EXPECT_NE(head.find("Info"), std::string::npos);
+            }
+            if (head.find("Info") != std::string::npos) {
+                EXPECT_EQ(lameDecodedFrames(dir.file("out.mp3")), 3 * decoded.rate / 2);
+            }
+        }
+    }
+}
+
+TEST_F(Mp3Test, APipeGetsNoReservedFrame) {
+    // Nothing can be written back into a pipe: the stream starts with sound.
+    const std::string pipe = dir.file("pipe.mp3");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = readBytes(pipe); });
+    FakeSource source(pcm16Bytes(synthesizeTone(1.0, 44100, 2, 440)));
+    sink.SetInput(&source);
+    sink.SetFileName(pipe);
+    sink.Run();
+    EXPECT_TRUE(done.wait(++runs, 60));
+    reader.join();
+    EXPECT_EQ(sink.lastError(), "");
+    ASSERT_GT(received.size(), 40u);
+    EXPECT_NE(std::string(received.begin() + 36, received.begin() + 40), "Info");
+    const DecodedMp3 decoded = decodeMp3(received);
+    EXPECT_NEAR(measuredTone(decoded.samples, 2, 0, 44100), 440, 3);
+
+    // A file of the same sound has one frame more: the info frame.
+    FakeSource again(pcm16Bytes(synthesizeTone(1.0, 44100, 2, 440)));
+    ASSERT_EQ(encode(again), "");
+    EXPECT_EQ(walkFrames(readBytes(dir.file("out.mp3"))).count, walkFrames(received).count + 1);
 }
 
 TEST_F(Mp3Test, TagTextsEndUpInTheFile) {

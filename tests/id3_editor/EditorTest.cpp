@@ -52,7 +52,8 @@ class EditorTest : public ::testing::Test {
                            20) +
                       m_audio);
         writeFile(m_dir.file("plain.mp3"), m_audio);
-        writeFile(m_dir.file("v24.mp3"), wholeTag(frame("TIT2", "\0x"s), 0, 4) + m_audio);
+        writeFile(m_dir.file("v24.mp3"),
+                  wholeTag(frame24("TIT2", "\3x"s) + frame24("APIC", m_picture), 0, 4) + m_audio);
         writeFile(m_dir.file("short.mp3"), "ID3\3");
         writeFile(m_dir.file("notes.txt"), "not music");
         fs::create_directory(m_dir.path() / "more");
@@ -146,6 +147,7 @@ class EditorTest : public ::testing::Test {
     TempDir m_dir;
     fs::path m_previous;
     const std::string m_audio = audio(3000) + trailerTag();
+    const std::string m_picture = "\0image/png\0\3\0\x89PNG"s + std::string(40, 'p');
     // Every box that comes up is noted and closed with its OK button.
     BoxCatcher m_answerer;
     std::vector<Box>& m_boxes = m_answerer.boxes;
@@ -177,7 +179,9 @@ TEST_F(EditorTest, SelectingFilesShowsTheirTags) {
     EXPECT_EQ(allBoxes(), QStringList({"No", "", "", "", "", "", "", "", "", ""}));
 
     clickFile("v24.mp3");
-    EXPECT_EQ(allBoxes(), QStringList({"Yes", "2.4", "22 bytes", "", "", "", "", "", "", ""}));
+    const auto v24Size = readFile(path("v24.mp3")).size() - m_audio.size();
+    EXPECT_EQ(allBoxes(), QStringList({"Yes", "2.4", QString::number(v24Size) + " bytes", "x", "",
+                                       "", "", "", "", ""}));
 
     // The keyboard moves the selection as well; the list is sorted by name.
     fileList()->setFocus();
@@ -195,14 +199,15 @@ TEST_F(EditorTest, SavingWritesTheBoxesAndShowsWhatTheFileHolds) {
     EXPECT_EQ(readFile(path("plain.mp3")), wholeTag(frame("TIT2", "\0Abc"s)) + m_audio);
     EXPECT_EQ(allBoxes(), QStringList({"Yes", "2.3", "24 bytes", "Abc", "", "", "", "", "", ""}));
 
-    // A version 2.4 tag becomes a version 2.3 tag of the fields as typed.
+    // A version 2.4 tag becomes a version 2.3 tag: its frames kept, the typed fields added.
     clickFile("v24.mp3");
     type("ArtistEdit", QString::fromUtf8("\u0416\u0443\u043A"));
     type("TrackEdit", "5");
     type("CommentEdit", "Fine");
     click("savebutton");
     EXPECT_EQ(readFile(path("v24.mp3")),
-              wholeTag(frame("TPE1", "\1\xFF\xFE\x16\x04\x43\x04\x3A\x04"s) +
+              wholeTag(frame("TIT2", "\0x"s) + frame("APIC", m_picture) +
+                       frame("TPE1", "\1\xFF\xFE\x16\x04\x43\x04\x3A\x04"s) +
                        frame("TRCK", "\0"s + "5") + frame("COMM", "\0eng\0Fine"s)) +
                   m_audio);
     EXPECT_EQ(text("ArtistEdit"), QString::fromUtf8("\u0416\u0443\u043A"));
@@ -310,6 +315,25 @@ TEST_F(EditorTest, FailuresAreReportedInPlainBoxesThatNameTheFile) {
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen.buttons, 1);
     EXPECT_LE(seen.offCentre.manhattanLength(), 8);
+}
+
+TEST_F(EditorTest, SaveThatWouldLoseFramesIsRefusedAndSaysWhichOnes) {
+    const std::string original =
+        wholeTag(frame24("TIT2", "\0Song"s) + frame24("TSOP", "\0Sorted"s) +
+                     frame24("RVA2", "track\0\1\0\0\0"s),
+                 0, 4) +
+        m_audio;
+    writeFile(path("v24.mp3"), original);
+    clickFile("v24.mp3");
+    ASSERT_EQ(text("TitleEdit"), "Song");
+    type("TitleEdit", "Other");
+    click("savebutton");
+    EXPECT_EQ(boxTexts(), QStringList{"Can not save tag to the file: " + qpath("v24.mp3") +
+                                      "\nThe file was left as it was: these frames of its tag "
+                                      "would be lost or changed in a version 2.3 tag: TSOP, "
+                                      "RVA2."});
+    EXPECT_EQ(readFile(path("v24.mp3")), original);
+    EXPECT_EQ(text("TitleEdit"), "Song");  // the boxes show the file again
 }
 
 TEST_F(EditorTest, ChoosingAnotherFolderEmptiesTheSelectionAndTheBoxes) {

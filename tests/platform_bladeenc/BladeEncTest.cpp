@@ -271,3 +271,47 @@ TEST(BladeEnc, BadCallsOnAStreamAreRefused) {
     EXPECT_EQ(beCloseStream(stream), beErrInvalidHandle);
     EXPECT_EQ(beDeinitStream(stream, output.data(), &written), beErrInvalidHandle);
 }
+
+TEST(BladeEnc, TheInfoFrameIsForTheReservedFirstFrame) {
+    uint32_t perChunk = 0, bufferSize = 0, written = 0;
+    BeStream stream = 0;
+    const BeConfig config = makeConfig(44100, 128);
+    ASSERT_EQ(beInitStream(&config, &perChunk, &bufferSize, &stream), beErrSuccessful);
+    const Bytes pcm = pcm16Bytes(synthesizeMusic(1.0, 44100, 2));
+    Bytes output(bufferSize), all;
+    for (size_t at = 0; at < pcm.size(); at += 2 * perChunk) {
+        const auto values =
+            static_cast<uint32_t>(std::min<size_t>(perChunk, (pcm.size() - at) / 2));
+        ASSERT_EQ(beEncodeChunk(stream, values, pcm.data() + at, output.data(), &written),
+                  beErrSuccessful);
+        all.insert(all.end(), output.begin(), output.begin() + written);
+    }
+    EXPECT_EQ(beInfoFrame(stream, output.data(), &written), beErrStreamNotFinished);
+    ASSERT_EQ(beDeinitStream(stream, output.data(), &written), beErrSuccessful);
+    all.insert(all.end(), output.begin(), output.begin() + written);
+    EXPECT_EQ(beInfoFrame(stream, nullptr, &written), beErrInvalidArgument);
+    EXPECT_EQ(beInfoFrame(stream, output.data(), nullptr), beErrInvalidArgument);
+
+    ASSERT_EQ(beInfoFrame(stream, output.data(), &written), beErrSuccessful);
+    const std::vector<Frame> frames = parseFrames(all);
+    ASSERT_FALSE(frames.empty());
+    ASSERT_EQ(written, frames[0].length);
+    // MPEG-1 stereo: the tag follows 4 header and 32 side-information bytes.
+    EXPECT_EQ(std::string(output.begin() + 36, output.begin() + 40), "Info");
+    const auto info = parseFrame(output.data(), written);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->sampleRate, 44100);
+    EXPECT_EQ(info->bitrate, 128);
+    // Until written over, the reserved frame holds silence, not the tag.
+    EXPECT_NE(std::string(all.begin() + 36, all.begin() + 40), "Info");
+    EXPECT_EQ(beCloseStream(stream), beErrSuccessful);
+    EXPECT_EQ(beInfoFrame(stream, output.data(), &written), beErrInvalidHandle);
+
+    // An 8 kbit/s frame at 8000 Hz (72 bytes) cannot hold it: nothing reserved, nothing given.
+    const BeConfig small = makeConfig(8000, 8);
+    ASSERT_EQ(beInitStream(&small, &perChunk, &bufferSize, &stream), beErrSuccessful);
+    ASSERT_EQ(beDeinitStream(stream, output.data(), &written), beErrSuccessful);
+    EXPECT_EQ(beInfoFrame(stream, output.data(), &written), beErrSuccessful);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(beCloseStream(stream), beErrSuccessful);
+}

@@ -63,7 +63,12 @@ TEST_F(CdCli, DrivesAndTableOfContents) {
     EXPECT_NE(toc.out.find("Lead-out   6000\n"), std::string::npos) << toc.out;
     EXPECT_NE(toc.out.find("Disc ID   0e005003\n"), std::string::npos) << toc.out;
 
+    // A drive named by its image path stays the same whatever else the folder holds.
+    const CliRun byPath = runCli(m_temp.path(), "toc --drive ./discs/b-album.cue");
+    EXPECT_EQ(byPath.out, toc.out);
+
     EXPECT_EQ(runCli(m_temp.path(), "toc --drive 9").status, 2);
+    EXPECT_EQ(runCli(m_temp.path(), "toc --drive discs/none.cue").status, 2);
     EXPECT_EQ(runCli(m_temp.path(), "toc extra").status, 2);
 }
 

@@ -31,6 +31,45 @@ TEST_F(CdDrives, ImagesFollowTheDevicesInNameOrderAndOthersAreIgnored) {
     }
 }
 
+// A drive is its device node or image file. Images that arrive or go while the program runs
+// leave the others their addresses, so that an address taken from an earlier listing opens
+// the same drive or none, never another one.
+TEST_F(CdDrives, DrivesKeepTheirAddressesAndPathsAcrossListings) {
+    writeCueImage(discs(), "b", {10});
+    writeCueImage(discs(), "c", {10, 10});
+    const int devices = deviceCount();
+    const CdDriveInfo b = driveList().drives[devices];
+    const CdDriveInfo c = driveList().drives[devices + 1];
+    auto pathOf = [](const CdDriveInfo& drive) {
+        char path[4096];
+        return GetCDDrivePath(&drive, path, sizeof path) == 1 ? std::string(path) : "(none)";
+    };
+    const std::string bPath = (std::filesystem::absolute(discs()) / "b.cue").string();
+    EXPECT_EQ(pathOf(b), bPath);
+
+    writeCueImage(discs(), "a", {10, 10, 10});  // sorts first
+    CdDriveList list = driveList();
+    ASSERT_EQ(list.count, devices + 3);
+    EXPECT_STREQ(list.drives[devices].id, "a.cue");
+    EXPECT_EQ(list.drives[devices].target, 2) << "the lowest free address";
+    EXPECT_EQ(list.drives[devices + 1].target, b.target);
+    EXPECT_EQ(pathOf(b), bPath);
+    CdHandle handle = open(b.hostAdapter, b.target);
+    CdToc toc{};
+    ASSERT_EQ(ReadTOC(handle, &toc), 1);
+    EXPECT_EQ(toc.lastTrack, 1) << "still b.cue";
+    CloseCDHandle(handle);
+
+    std::filesystem::remove(discs() / "c.cue");
+    driveList();
+    EXPECT_EQ(pathOf(c), "(none)");
+    EXPECT_EQ(open(c.hostAdapter, c.target), 0u);
+
+    char tooSmall[8];
+    EXPECT_EQ(GetCDDrivePath(&b, tooSmall, sizeof tooSmall), 0);
+    EXPECT_EQ(GetCDDrivePath(nullptr, tooSmall, sizeof tooSmall), 0);
+}
+
 TEST_F(CdDrives, TheListKeepsToItsCapacityAndToEightDrives) {
     for (char name = 'a'; name <= 'j'; ++name)
         writeCueImage(discs(), std::string(1, name), {4});
@@ -70,6 +109,26 @@ TEST_F(CdDrives, OpenRequestsAreChecked) {
     CdToc toc{};
     EXPECT_EQ(ReadTOC(handle, &toc), 0);
     EXPECT_EQ(ModifyCDParms(handle, kCdParamTocAddress, 0), 0);
+}
+
+// A mixed-mode sheet with the data track and the audio in files of their own: libcdio reads
+// both tracks as starting at frame 0. Such a layout is refused like any other bad one rather
+// than listed with a track of no length.
+TEST_F(CdDrives, TracksThatDoNotStrictlyRiseAreRefused) {
+    const std::string sheet =
+        "FILE \"data.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+        "FILE \"audio.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n";
+    writeBytes((discs() / "mixed.cue").string(), {sheet.begin(), sheet.end()});
+    writeBytes((discs() / "mixed.bin").string(), {});
+    std::filesystem::resize_file(discs() / "mixed.bin", std::uintmax_t{500} * kCdFrameBytes);
+    EXPECT_EQ(openImage(0), 0u);
+
+    using quillon::cdrom::DiscLayout;
+    EXPECT_TRUE((DiscLayout{1, {0, 10}, {false, false}, 11}.valid()));
+    EXPECT_FALSE((DiscLayout{1, {0, 0}, {true, false}, 500}.valid()));
+    EXPECT_FALSE((DiscLayout{1, {0, 10, 5}, {false, false, false}, 50}.valid()));
+    EXPECT_FALSE((DiscLayout{1, {0, 10}, {false, false}, 10}.valid())) << "an empty last track";
+    EXPECT_FALSE((DiscLayout{1, {-1, 10}, {false, false}, 20}.valid()));
 }
 
 TEST_F(CdDrives, TableOfContentsDescribesEachLayout) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "CddbParse.h"
+#include "CddbTestServer.h"
 #include "ImageSheets.h"
 #include "TextField.h"
 
@@ -101,9 +103,9 @@ TEST(CddbAnswers, EntryTextKeepsWholeLinesWithinTheBuffer) {
     EXPECT_EQ(text[1], 'T');  // nothing written past the size
 }
 
-TEST(CddbAnswers, TrackTitlesComeFromTheirOwnLine) {
-    const std::string entry = "TTITLE1=One\rTTITLE11=Eleven\rTTITLE1=later\rTTITLE2=\rEXTT1=x";
-    EXPECT_EQ(entryValue(entry, "TTITLE1"), "One");
+TEST(CddbAnswers, TrackTitlesComeFromTheLinesOfTheirKey) {
+    const std::string entry = "TTITLE1=One\rTTITLE11=Eleven\rTTITLE1= later\rTTITLE2=\rEXTT1=x";
+    EXPECT_EQ(entryValue(entry, "TTITLE1"), "One later");
     EXPECT_EQ(entryValue(entry, "TTITLE11"), "Eleven");
     EXPECT_EQ(entryValue(entry, "TTITLE2"), "");
     EXPECT_EQ(entryValue(entry, "TTITLE3"), std::nullopt);
@@ -152,6 +154,43 @@ TEST(ImageSheets, TocFileNamesBecomeAbsolute) {
               "DATAFILE \"/base dir/d.bin\"\n");
     EXPECT_FALSE(prepareTocSheet("FILE \"x.bin\" 0\n", "/we\"ird"));
     EXPECT_TRUE(prepareTocSheet("FILE \"/abs.bin\" 0\n", "/we\"ird"));  // nothing to join
+}
+
+// A real-shaped entry continues long fields over several lines with the same key, split in
+// the middle of a word or before a blank; the pieces join in order and nothing else moves.
+TEST(CddbAnswers, RepeatedKeysJoinInOrder) {
+    const auto lines = cddbEntryFile("long-titles.txt");
+    const auto joined = joinEntryLines(lines);
+    ASSERT_EQ(joined.size(), lines.size() - 5);
+    EXPECT_EQ(joined.front(), "# xmcd CD database file");
+    EXPECT_EQ(std::count(joined.begin(), joined.end(), "#"), 4);  // comments stay, even alike
+    const std::string text = [&] {
+        std::string all;
+        for (const auto& line : joined)
+            all += line + '\r';
+        return all;
+    }();
+    EXPECT_NE(text.find("\rDTITLE=The Hollow Oak Consort & The Riverside Chamber Players / Music "
+                        "for the Long Evenings: Suites, Songs and Dances of the Northern "
+                        "Provinces\rDYEAR=1998\r"),
+              std::string::npos);
+    const std::string suite =
+        "Suite No. 2 in G minor for Strings and Continuo, Op. 14: I. Prelude (Lento) - II. "
+        "Allemande - III. Courante - IV. Sarabande - V. Gigue (Live, Title14 Hall)";
+    EXPECT_NE(text.find("\rTTITLE0=Overture\rTTITLE1=" + suite + "\rTTITLE2=Evening Song\r"),
+              std::string::npos);
+    EXPECT_EQ(entryValue(text, "EXTT1"), "First performance of the complete suite");
+    EXPECT_EQ(entryValue(text, "PLAYORDER"), "");
+
+    // Reading the entry as the server sent it gives the same values.
+    std::string sent;
+    for (const auto& line : lines)
+        sent += line + "\r\n";
+    EXPECT_EQ(entryValue(sent, "TTITLE1"), suite);
+    EXPECT_EQ(entryValue(sent, "EXTD"), entryValue(text, "EXTD"));
+    EXPECT_EQ(*entryValue(sent, "EXTD"),
+              "Recorded at Title14 Hall in the spring of 1997. The consort plays on period "
+              "instruments tuned to A=415 Hz.");
 }
 
 }  // namespace

@@ -78,6 +78,24 @@ class Cddb : public ::testing::Test {
     CdHandle m_handle = 0;
 };
 
+TEST_F(Cddb, TheEntryTextHoldsEachFieldInOneLine) {
+    m_server.addEntry(
+        {"classical", kDiscId, "The Hollow Oak Consort / Music", cddbEntryFile("long-titles.txt")});
+    std::vector<CddbMatch> matches(1);
+    ASSERT_EQ(query(matches), 1);
+    std::vector<char> text(32000);
+    ASSERT_EQ(CDDBGetDiskInfo(&matches[0], text.data(), 32000), 1);
+    const std::string entry = text.data();
+    // A reader that takes the first line of a key gets the whole title.
+    EXPECT_NE(entry.find("\rTTITLE1=Suite No. 2 in G minor for Strings and Continuo, Op. 14: "
+                         "I. Prelude (Lento) - II. Allemande - III. Courante - IV. Sarabande - "
+                         "V. Gigue (Live, Title14 Hall)\rTTITLE2=Evening Song\r"),
+              std::string::npos)
+        << entry;
+    EXPECT_EQ(entry.find("TTITLE1=", entry.find("TTITLE1=") + 1), std::string::npos);
+    EXPECT_EQ(entry.find("\rDTITLE=", entry.find("\rDTITLE=") + 1), std::string::npos);
+}
+
 TEST_F(Cddb, ALookupFindsTheDiscAndItsEntry) {
     m_server.addEntry(sampleEntry());
     std::vector<CddbSite> sites(8);

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -226,4 +227,16 @@ std::string CddbTestServer::answer(const Request& request) {
         return "401 " + words[2] + " " + words[3] + " No such CD entry in database.\r\n";
     }
     return "500 Unrecognized command.\r\n";
+}
+
+std::vector<std::string> cddbEntryFile(const std::string& name) {
+    const std::string path = std::string(QUILLON_TEST_DATA) + "/cddb/" + name;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines;
 }

@@ -10,6 +10,9 @@
 #include <thread>
 #include <vector>
 
+// The lines of an entry file in tests/data/cddb, without their line ends.
+std::vector<std::string> cddbEntryFile(const std::string& name);
+
 class CddbTestServer {
   public:
     enum class Mode {

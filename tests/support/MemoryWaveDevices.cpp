@@ -5,15 +5,17 @@
 
 class MemoryDevice : public StreamDevice {
   public:
-    MemoryDevice(MemoryWaveService& service, bool output, WaveCallback callback, uintptr_t instance)
-        : StreamDevice(output, callback, instance), m_service(service) {}
+    MemoryDevice(MemoryWaveService& service, bool output, size_t frameBytes, WaveCallback callback,
+                 uintptr_t instance)
+        : StreamDevice(output, callback, instance), m_service(service), m_frameBytes(frameBytes) {}
     ~MemoryDevice() override { shutdown(); }
 
   protected:
     bool play(const uint8_t* data, size_t count) override {
         uint64_t ignored = 0;
-        return m_service.transfer(true, const_cast<uint8_t*>(data), count, ignored,
-                                  [] { return false; });
+        // Like a real device, it plays whole frames only.
+        return m_service.transfer(true, const_cast<uint8_t*>(data), count - count % m_frameBytes,
+                                  ignored, [] { return false; });
     }
     long record(uint8_t* data, size_t count) override {
         uint64_t recorded = m_recorded;
@@ -26,6 +28,7 @@ class MemoryDevice : public StreamDevice {
 
   private:
     MemoryWaveService& m_service;
+    size_t m_frameBytes;
     uint64_t m_recorded = 0;
 };
 
@@ -88,7 +91,8 @@ std::unique_ptr<StreamDevice> MemoryWaveService::makeDevice(bool output, unsigne
     }
     m_lastFormat = format;
     ++m_opens;
-    return std::make_unique<MemoryDevice>(*this, output, callback, instance);
+    return std::make_unique<MemoryDevice>(*this, output, std::max<size_t>(format.nBlockAlign, 1),
+                                          callback, instance);
 }
 
 bool MemoryWaveService::transfer(bool output, uint8_t* data, size_t count, uint64_t& recorded,

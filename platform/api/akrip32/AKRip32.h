@@ -31,8 +31,16 @@ struct CdDriveList {
 };
 
 // Fills the list with the machine's drives, then one drive per disc image in the folder "discs"
-// of the working directory. Returns the number of drives listed (0 to the capacity).
+// of the working directory. Returns the number of drives listed (0 to the capacity). A drive
+// keeps its address from one listing to the next for as long as it is there, so that a disc
+// image added or removed in between does not give another drive its address.
 int GetCDList(CdDriveList* list);
+
+// The device node or disc image file of a drive that the last GetCDList listed: the drive's
+// identity, which an address is only while the drive stays listed. Writes it zero-terminated
+// into path (size bytes) and returns 1; returns 0 for a drive that listing did not show or a
+// path that does not fit.
+int GetCDDrivePath(const CdDriveInfo* drive, char* path, std::int32_t size);
 
 constexpr std::uint8_t kCdOpenRequestSize = 12;
 constexpr std::uint8_t kCdOpenRequestVersion = 1;
@@ -178,6 +186,7 @@ struct CddbQuery {
 int CDDBQuery(CdHandle handle, CddbQuery* query);
 
 // Fetches the match's entry text into text (size bytes with the terminating zero): the lines as
-// the server sent them, each ended by a carriage return. A text longer than the buffer keeps only
-// the whole lines that fit. Returns 1 on success.
+// the server sent them, each ended by a carriage return, except that a field the entry continues
+// over several lines with the same key comes as one line holding the joined value. A text longer
+// than the buffer keeps only the whole lines that fit. Returns 1 on success.
 int CDDBGetDiskInfo(const CddbMatch* match, char* text, std::int32_t size);

@@ -3,7 +3,9 @@
 // top of libmp3lame.
 //
 // Input is always CD audio: 44100 Hz, 16-bit little-endian, two interleaved channels.
-// Output is constant-bit-rate MPEG audio layer III frames with no tags.
+// Output is constant-bit-rate MPEG audio layer III frames with no tags. The first frame is
+// reserved for the info frame that beInfoFrame gives at the end; until it is written over,
+// that frame holds silence.
 //
 // Every function answers beErrSuccessful or an error code and never crashes on bad arguments.
 // Streams are independent; several may be open at once and used from different threads, but
@@ -30,6 +32,8 @@ constexpr BeErr beErrInvalidArgument = 5;
 constexpr BeErr beErrStreamFinished = 6;
 // The encoder library reported a failure.
 constexpr BeErr beErrEncoderFailed = 7;
+// beInfoFrame before the stream was finished by beDeinitStream.
+constexpr BeErr beErrStreamNotFinished = 8;
 
 constexpr std::uint32_t beFormatMp3 = 0;
 
@@ -76,6 +80,14 @@ BeErr beEncodeChunk(BeStream stream, std::uint32_t sampleCount, const std::uint8
 // Ends the stream: the samples still held are coded and the last frames written to output
 // (at most outputBufferSize bytes). After it, only beCloseStream is accepted.
 BeErr beDeinitStream(BeStream stream, std::uint8_t* output, std::uint32_t* outputBytes);
+
+// After beDeinitStream: the info frame of the stream (its length, and the encoder's delay and
+// padding, which decoders drop to give back exactly the samples that went in), at most
+// outputBufferSize bytes. It has the size of the stream's first frame, which was reserved for
+// it: a caller whose output can be rewritten writes it over the first bytes the stream gave.
+// Frames of the lowest bit rates are too small to hold it: then none was reserved, and the
+// info frame has 0 bytes.
+BeErr beInfoFrame(BeStream stream, std::uint8_t* output, std::uint32_t* outputBytes);
 
 // Releases the stream; its handle is then invalid. Allowed with or without beDeinitStream.
 BeErr beCloseStream(BeStream stream);
