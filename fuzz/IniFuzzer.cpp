@@ -10,6 +10,8 @@
 
 #include "IniFile.h"
 
+namespace inifile = quillon::inifile;
+
 namespace {
 
 void check(bool condition, const char* what) {

@@ -1,5 +1,6 @@
 // The skin container reader on arbitrary bytes, both as a whole skin file and as the container
-// inside one: it opens or refuses, and every entry it lists can be looked up.
+// inside one: it opens or refuses, and every entry it lists can be looked up. The skin check
+// (`quillon-cli skin check`) of the same bytes agrees with the reader.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "LZH.h"
+#include "SkinCheck.h"
 #include "SkinReader.h"
 
 namespace {
@@ -22,7 +24,10 @@ void check(bool condition, const char* what) {
 void exercise(const std::vector<std::uint8_t>& skinFile) {
     TSkinReader reader;
     const auto result = reader.OpenSkin(skinFile);
+    const SkinCheckReport report = CheckSkinFile(skinFile);
+    check(report.loaded || report.count(SkinProblem::error) > 0, "refused without an error");
     if (result != TSkinReader::OpenResult::ok) {
+        check(!report.loaded, "the check loaded what the reader refused");
         check(reader.names().empty(), "entries left after a failed open");
         check(!reader.errorText().empty(), "failure without a reason");
         return;

@@ -1,6 +1,7 @@
-// Loading a skin whose description is the fuzzer's input, next to a few small bitmaps named
-// bar.bmp, wide.bmp, tall.bmp and bad.bmp (not a BMP file). The load must finish and leave
-// every part usable by the painters.
+// Checking a skin whose description is the fuzzer's input, next to a few small bitmaps named
+// bar.bmp, wide.bmp, tall.bmp and bad.bmp (not a BMP file), through the path of
+// `quillon-cli skin check`. The load must finish, stay within the skin limits and leave every
+// part usable by the painters.
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "SkinCheck.h"
 #include "SkinReader.h"
 #include "WinSkinData.h"
 
@@ -57,15 +59,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<SkinEntry> entries = bitmaps();
     entries.emplace_back("skin.ini", std::vector<std::uint8_t>(data, data + size));
     const std::vector<std::uint8_t> file = PackSkinFile(entries);
-    std::vector<std::uint8_t> stored = {std::uint8_t(file.size()), std::uint8_t(file.size() >> 8),
-                                        std::uint8_t(file.size() >> 16),
-                                        std::uint8_t(file.size() >> 24)};
-    stored.insert(stored.end(), file.begin(), file.end());
 
     TSkinData skin;
-    skin.ReadSkinStream(stored);
-    check(skin.Loading() == 0, "a well-formed skin did not load");
+    const SkinCheckReport report = CheckSkin(skin, file);
+    check(skin.Loading() == 0 && report.loaded, "a well-formed skin did not load");
+    check(report.usable() == (report.count(SkinProblem::error) == 0), "verdict");
     check(skin.SysButtons.size() >= 3, "the MDI buttons are missing");
+    check(skin.SysButtons.size() <= std::size_t(skinlimits::kMaxCaptionButtons) + 3,
+          "more caption buttons than a window is built from");
+    const QMargins frame = SkinFrameSizes(skin);
+    for (int side : {frame.left(), frame.top(), frame.right(), frame.bottom()})
+        check(side >= 0 && side <= skinlimits::kMaxFrameMargin, "frame margin out of bounds");
     for (const auto& button : skin.SysButtons)
         checkObject(&button);
     for (const auto& border : skin.Borders)

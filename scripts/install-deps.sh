@@ -11,7 +11,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   lame vorbis-tools sox
-  xvfb xauth libxcb1-dev
+  xvfb xauth libxcb1-dev libxcb-xtest0-dev
 )
 
 missing=()

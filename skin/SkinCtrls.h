@@ -270,9 +270,12 @@ class TSkinScrollBar : public TSkinControl {
 
   protected:
     void attached() override;
+    void detaching() override;
     bool paintsAfter() const override;
 
   private:
+    void relayout();
+
     std::vector<QPointer<QWidget>> m_bars;
 };
 

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <algorithm>
+#include <map>
 
 #include "IniFile.h"
 #include "SkinReader.h"
@@ -10,10 +11,10 @@
 
 namespace {
 
+using namespace skinlimits;
+
 // Geometry from the description is kept within what any later sum of a few values can hold.
 constexpr int kGeometryLimit = 0x7FFF;
-// The largest bitmap decoded: far beyond any skin part, small enough to never exhaust memory.
-constexpr qint64 kMaxPixels = 16 * 1024 * 1024;
 
 int geometry(int value) {
     return std::clamp(value, -kGeometryLimit, kGeometryLimit);
@@ -39,9 +40,34 @@ SkinColour colourOf(std::string_view text, SkinColour fallback) {
     return SkinColour::fromValue(ParseColour(text, 0));
 }
 
+// The entry an image reference names: the part after the last path separator, when it ends
+// in ".bmp" (lower case); empty otherwise.
+std::string_view referencedEntry(std::string_view reference) {
+    const std::size_t cut = reference.find_last_of("/\\");
+    const std::string_view name =
+        cut == std::string_view::npos ? reference : reference.substr(cut + 1);
+    const std::size_t dot = name.rfind('.');
+    if (name.empty() || dot == std::string_view::npos || name.substr(dot) != ".bmp") return {};
+    return name;
+}
+
+std::string lowerAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return result;
+}
+
 class Description {
   public:
-    Description(const TIniFile& ini, const TSkinReader& reader) : m_ini(ini), m_reader(reader) {}
+    using Report = std::function<void(SkinProblem::Severity, std::string)>;
+
+    Description(const TIniFile& ini, const TSkinReader& reader, Report report)
+        : m_ini(ini), m_reader(reader), m_report(std::move(report)) {}
+
+    void problem(SkinProblem::Severity severity, std::string text) const {
+        m_report(severity, std::move(text));
+    }
 
     std::string text(std::string_view section, std::string_view key) const {
         return m_ini.ReadString(section, key, "");
@@ -55,8 +81,38 @@ class Description {
     SkinColour colour(std::string_view section, std::string_view key, SkinColour fallback) const {
         return colourOf(text(section, key), fallback);
     }
+    // Each entry is decoded once: parts naming the same bitmap share it, and count once
+    // against the skin's pixel budget.
     QImage image(std::string_view section, std::string_view key) const {
-        return LoadSkinBitmap(m_reader, text(section, key));
+        const std::string reference = text(section, key);
+        if (reference.empty()) return {};
+        const auto where = [&] {
+            return "[" + std::string(section) + "] " + std::string(key) + "=" +
+                   reference.substr(0, 200) + ": ";
+        };
+        const std::string entry = lowerAscii(referencedEntry(reference));
+        if (const auto known = m_images.find(entry); !entry.empty() && known != m_images.end()) {
+            if (known->second.isNull()) problem(SkinProblem::error, where() + m_failures[entry]);
+            return known->second;
+        }
+        std::string why;
+        QImage image = LoadSkinBitmap(m_reader, reference, &why);
+        if (!image.isNull()) {
+            const qint64 pixels = qint64(image.width()) * image.height();
+            if (m_pixels + pixels > kMaxSkinPixels) {
+                why = "the skin's bitmaps would together exceed " + std::to_string(kMaxSkinPixels) +
+                      " pixels";
+                image = QImage();
+            } else {
+                m_pixels += pixels;
+            }
+        }
+        if (image.isNull()) problem(SkinProblem::error, where() + why);
+        if (!entry.empty()) {
+            m_images.emplace(entry, image);
+            if (image.isNull()) m_failures.emplace(entry, why);
+        }
+        return image;
     }
 
     // The keys every image object has, from its own section.
@@ -100,6 +156,10 @@ class Description {
   private:
     const TIniFile& m_ini;
     const TSkinReader& m_reader;
+    Report m_report;
+    mutable std::map<std::string, QImage> m_images;  // by lower-cased entry name
+    mutable std::map<std::string, std::string> m_failures;
+    mutable qint64 m_pixels = 0;
 };
 
 void readBorder(const Description& d, TDataSkinBorder& border) {
@@ -117,6 +177,15 @@ void readBorder(const Description& d, TDataSkinBorder& border) {
     border.FrameCount = frames(d.number("Personality", part + "Frame", 1));
     border.Tile = d.number("Personality", part + "Stretch", 1);
     border.Trans = d.number("Personality", part + "Trans", 1);
+    // The strip's thickness becomes a margin of every window.
+    const int side = across ? border.Image.height() : border.Image.width();
+    const int thickness = side / border.FrameCount;
+    if (thickness > kMaxFrameMargin) {
+        d.problem(SkinProblem::error, "[Personality] " + part + ": the frame strip would be " +
+                                          std::to_string(thickness) + " pixels thick, more than " +
+                                          std::to_string(kMaxFrameMargin) + "; it is left out");
+        border.Image = QImage();
+    }
 }
 
 bool isCaptionButton(const std::string& section) {
@@ -183,14 +252,19 @@ int toggleFrames(int given, const QImage& image) {
 
 }  // namespace
 
-QImage LoadSkinBitmap(const TSkinReader& reader, std::string_view reference) {
-    const std::size_t cut = reference.find_last_of("/\\");
-    const std::string_view name =
-        cut == std::string_view::npos ? reference : reference.substr(cut + 1);
-    const std::size_t dot = name.rfind('.');
-    if (name.empty() || dot == std::string_view::npos || name.substr(dot) != ".bmp") return {};
+QImage LoadSkinBitmap(const TSkinReader& reader, std::string_view reference, std::string* why) {
+    std::string ignored;
+    std::string& reason = why ? *why : ignored;
+    const std::string_view name = referencedEntry(reference);
+    if (name.empty()) {
+        reason = "an image reference must end in \".bmp\" (lower case)";
+        return {};
+    }
     const std::vector<std::uint8_t> bytes = reader.ExtractFile(name);
-    if (bytes.empty()) return {};
+    if (bytes.empty()) {
+        reason = "the skin holds no entry " + std::string(name) + " (or it is empty)";
+        return {};
+    }
 
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                               qsizetype(bytes.size()));
@@ -198,22 +272,47 @@ QImage LoadSkinBitmap(const TSkinReader& reader, std::string_view reference) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader decoder(&buffer, "BMP");
     const QSize size = decoder.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPixels) return {};
+    if (!size.isValid()) {
+        reason = std::string(name) + " is not a BMP file";
+        return {};
+    }
+    if (size.width() > kMaxBitmapSide || size.height() > kMaxBitmapSide ||
+        qint64(size.width()) * size.height() > kMaxBitmapPixels) {
+        reason = std::string(name) + " is " + std::to_string(size.width()) + " x " +
+                 std::to_string(size.height()) + " pixels; a skin bitmap is at most " +
+                 std::to_string(kMaxBitmapSide) + " pixels wide and high and " +
+                 std::to_string(kMaxBitmapPixels) + " pixels in all";
+        return {};
+    }
     QImage image;
-    if (!decoder.read(&image)) return {};
+    if (!decoder.read(&image)) {
+        reason = std::string(name) + " cannot be decoded: " + decoder.errorString().toStdString();
+        return {};
+    }
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
 void TSkinData::ReadSkinIni(const TIniFile& ini, const TSkinReader& reader) {
-    const Description d(ini, reader);
+    const Description d(ini, reader, [this](SkinProblem::Severity severity, std::string text) {
+        problem(severity, std::move(text));
+    });
     const std::vector<std::string> sections = ini.ReadSections();
 
     for (TDataSkinBorder& border : Borders)
         readBorder(d, border);
 
     SysButtons.clear();
-    for (const std::string& section : sections)
-        if (isCaptionButton(section)) SysButtons.push_back(readCaptionButton(d, section));
+    std::size_t captionSections = 0;
+    for (const std::string& section : sections) {
+        if (!isCaptionButton(section)) continue;
+        if (++captionSections <= std::size_t(kMaxCaptionButtons))
+            SysButtons.push_back(readCaptionButton(d, section));
+    }
+    if (captionSections > std::size_t(kMaxCaptionButtons))
+        d.problem(SkinProblem::error,
+                  "the skin has " + std::to_string(captionSections) +
+                      " caption buttons ([Button...] sections); only the first " +
+                      std::to_string(kMaxCaptionButtons) + " are used");
     addMdiButtons(d, SysButtons);
 
     Buttons.Image = d.image("Buttons", "Bitmap");

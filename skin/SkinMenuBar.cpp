@@ -32,10 +32,12 @@ TWinSkinMenu::TWinSkinMenu(TWinSkinForm& form, QMenuBar* bar) : m_form(form), m_
     bar->hide();
     bar->installEventFilter(this);
     readItems();
+    lendShortcuts();
 }
 
 TWinSkinMenu::~TWinSkinMenu() {
     closeOpen();
+    returnShortcuts();
     if (s_tracking == this) s_tracking = nullptr;
     if (m_form.hotObject() && dynamic_cast<TMenuBtn*>(m_form.hotObject()))
         m_form.setHotObject(nullptr);
@@ -132,6 +134,77 @@ void TWinSkinMenu::paint(QPainter& painter, bool active) {
     }
     bar.end();
     painter.drawImage(m_barRect.topLeft(), composed, QRect(QPoint(0, 0), m_barRect.size()));
+}
+
+std::vector<QAction*> TWinSkinMenu::lentShortcuts() const {
+    std::vector<QAction*> lent;
+    for (const QPointer<QAction>& action : m_lent)
+        if (action) lent.push_back(action);
+    return lent;
+}
+
+void TWinSkinMenu::lendShortcuts() {
+    m_shortcutsPending = false;
+    QWidget* window = m_form.window();
+    if (!window || !m_bar) return;
+    std::vector<QAction*> wanted;
+    std::vector<QMenu*> menus;
+    std::vector<QAction*> pending;
+    for (QAction* action : m_bar->actions())
+        pending.push_back(action);
+    // A menu may be reached twice (or hold itself); each is walked once.
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        QAction* action = pending[i];
+        if (!action->shortcuts().isEmpty()) wanted.push_back(action);
+        QMenu* menu = action->menu();
+        if (!menu || std::find(menus.begin(), menus.end(), menu) != menus.end()) continue;
+        menus.push_back(menu);
+        for (QAction* sub : menu->actions())
+            pending.push_back(sub);
+    }
+    for (QMenu* menu : menus)
+        if (std::find(m_watched.begin(), m_watched.end(), menu) == m_watched.end()) {
+            menu->installEventFilter(this);
+            m_watched.emplace_back(menu);
+        }
+    std::erase_if(m_watched, [](const QPointer<QMenu>& menu) { return menu.isNull(); });
+
+    const auto isWanted = [&](QAction* action) {
+        return std::find(wanted.begin(), wanted.end(), action) != wanted.end();
+    };
+    for (const QPointer<QAction>& action : m_lent)
+        if (action && !isWanted(action)) window->removeAction(action);
+    std::erase_if(m_lent, [&](const QPointer<QAction>& action) {
+        return action.isNull() || !isWanted(action);
+    });
+    const QList<QAction*> own = window->actions();
+    for (QAction* action : wanted) {
+        if (own.contains(action)) continue;  // the window's own, or lent already
+        window->addAction(action);
+        m_lent.emplace_back(action);
+    }
+}
+
+void TWinSkinMenu::scheduleShortcuts() {
+    if (m_shortcutsPending) return;
+    m_shortcutsPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_shortcutsPending) lendShortcuts();
+        },
+        Qt::QueuedConnection);
+}
+
+void TWinSkinMenu::returnShortcuts() {
+    m_shortcutsPending = false;
+    if (QWidget* window = m_form.window())
+        for (const QPointer<QAction>& action : m_lent)
+            if (action) window->removeAction(action);
+    m_lent.clear();
+    for (const QPointer<QMenu>& menu : m_watched)
+        if (menu) menu->removeEventFilter(this);
+    m_watched.clear();
 }
 
 TMenuBtn* TWinSkinMenu::hitTest(QPoint pos) const {
@@ -307,6 +380,10 @@ bool TWinSkinMenu::trackEvent(QObject* receiver, QEvent* event) {
 }
 
 bool TWinSkinMenu::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ActionAdded || type == QEvent::ActionChanged ||
+        type == QEvent::ActionRemoved)
+        scheduleShortcuts();  // an action of the bar or of any of its menus
     if (watched == m_bar) {
         switch (event->type()) {
             case QEvent::ActionAdded:

@@ -1,5 +1,7 @@
 // The menu bar of a skinned window, drawn in the row below the caption from the skin's menu-bar
 // image. The window's QMenuBar is hidden and kept for its menus; it comes back on detach.
+// Actions that live only in a hidden bar's menus get no shortcut events, so every action of
+// the menus that has a shortcut is lent to the window while the bar is hidden.
 #pragma once
 
 #include <QAction>
@@ -59,6 +61,8 @@ class TWinSkinMenu : public QObject {
     bool handleAccelerator(QChar key);
 
     const std::vector<std::unique_ptr<TMenuBtn>>& items() const { return m_items; }
+    // The actions with shortcuts lent to the window (those it did not hold itself).
+    std::vector<QAction*> lentShortcuts() const;
     QMenuBar* menuBar() const { return m_bar; }
     QRect barRect() const { return m_barRect; }
     // The submenu open now (this bar's), and its item.
@@ -78,6 +82,11 @@ class TWinSkinMenu : public QObject {
 
   private:
     void menuHidden();
+    // Lends the window every action of the menus (at any depth) that has a shortcut, takes
+    // back those that left the menus, and watches every menu for changes.
+    void lendShortcuts();
+    void scheduleShortcuts();
+    void returnShortcuts();
     void closeOpen();
     int step(int from, int direction) const;
     void switchTo(int index);
@@ -93,4 +102,7 @@ class TWinSkinMenu : public QObject {
     int m_openIndex = -1;
     bool m_switching = false;
     bool m_rereadPending = false;
+    bool m_shortcutsPending = false;
+    std::vector<QPointer<QAction>> m_lent;
+    std::vector<QPointer<QMenu>> m_watched;
 };

@@ -2,6 +2,7 @@
 // style also answers the scroll bar's geometry, so Qt's own dragging and paging act on the
 // thumb exactly where it is drawn.
 #include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -68,6 +69,42 @@ BarLayout layoutOf(const QStyleOptionSlider& option) {
     return l;
 }
 
+// One frame of the arrow image (23 side by side).
+QSize arrowFrameSize(const TDataSkinObject& arrows) {
+    return {arrows.Image.width() / std::max(1, arrows.FrameCount), arrows.Image.height()};
+}
+
+// An arrow button drawn into r. Art squeezed into fewer pixels than it was drawn for loses
+// whole rows and columns when picked pixel by pixel (a 4-row arrow head became a 2-pixel
+// dash). Arrow art is centred in its frame, so a smaller square shows the middle of the frame
+// pixel for pixel, down to half the art's size; below that the art is averaged down.
+void drawArrow(QPainter& p, const TDataSkinObject& arrows, const QRect& r, int frame) {
+    if (r.isEmpty()) return;
+    const QSize art = arrowFrameSize(arrows);
+    const bool trans = arrows.Trans == 1;
+    if (r.width() >= art.width() && r.height() >= art.height()) {
+        DrawSkinBitmap(p, r.topLeft(), DrawNineSlice(r.size(), arrows, frame), trans);
+        return;
+    }
+    const QRect cell(QPoint(art.width() * (frame - 1), 0), art);
+    if (2 * r.width() >= art.width() && 2 * r.height() >= art.height()) {
+        const QSize size = r.size().boundedTo(art);
+        const QPoint inset((art.width() - size.width()) / 2, (art.height() - size.height()) / 2);
+        const QImage middle = arrows.Image.copy(QRect(cell.topLeft() + inset, size));
+        DrawSkinBitmap(p, r.topLeft(), DrawNineSlice(r.size(), middle, {}, false, false, 1, 1),
+                       trans);
+        return;
+    }
+    const QImage small = arrows.Image.copy(cell).scaled(
+        r.size(), Qt::IgnoreAspectRatio, trans ? Qt::FastTransformation : Qt::SmoothTransformation);
+    DrawSkinBitmap(p, r.topLeft(), small, trans);
+}
+
+// The bars are as thick as the arrow art (within reason): its arrows then show at the size
+// they were drawn for.
+constexpr int kMinBarThickness = 8;
+constexpr int kMaxBarThickness = 64;
+
 class ScrollBarStyle : public QProxyStyle {
   public:
     ScrollBarStyle(QStyle* base, TSkinScrollBar* control) : QProxyStyle(base), m_c(control) {}
@@ -75,6 +112,14 @@ class ScrollBarStyle : public QProxyStyle {
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         if (metric == PM_ScrollBarSliderMin) return 8;
+        if (metric == PM_ScrollBarExtent) {
+            const TSkinData* skin = m_c->skin();
+            if (skin && skin->Scrollbar && skin->Scrollbar->hasImage()) {
+                const QSize art = arrowFrameSize(*skin->Scrollbar);
+                return std::clamp(std::max(art.width(), art.height()), kMinBarThickness,
+                                  kMaxBarThickness);
+            }
+        }
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 
@@ -146,9 +191,10 @@ class ScrollBarStyle : public QProxyStyle {
             draw(track, l.span(local, l.end, l.track), 1);
             const int sub = l.horizontal ? 1 : 9;
             const int add = l.horizontal ? 5 : 13;
-            draw(arrows, l.span(local, 0, l.end), pressed(SC_ScrollBarSubLine) ? sub + 1 : sub);
-            draw(arrows, l.span(local, l.length - l.end, l.end),
-                 pressed(SC_ScrollBarAddLine) ? add + 1 : add);
+            drawArrow(p, arrows, l.span(local, 0, l.end),
+                      pressed(SC_ScrollBarSubLine) ? sub + 1 : sub);
+            drawArrow(p, arrows, l.span(local, l.length - l.end, l.end),
+                      pressed(SC_ScrollBarAddLine) ? add + 1 : add);
             if (l.thumb.visible && (option->state & State_Enabled))
                 draw(thumb, l.span(local, l.end + l.thumb.start, l.thumb.length),
                      pressed(SC_ScrollBarSlider) ? 2 : 1);
@@ -181,6 +227,19 @@ void TSkinScrollBar::attached() {
     }
     for (const QPointer<QWidget>& bar : m_bars)
         if (bar) installStyle(bar, new ScrollBarStyle(NewBaseStyle(bar), this));
+    relayout();
+}
+
+void TSkinScrollBar::detaching() {
+    relayout();  // posted: it runs once the bars have their own styles back
+}
+
+void TSkinScrollBar::relayout() {
+    // The bars' thickness follows the style; the scroll area places them only when asked.
+    for (const QPointer<QWidget>& bar : m_bars)
+        if (bar) bar->updateGeometry();
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(m_widget.data()))
+        QCoreApplication::postEvent(area, new QEvent(QEvent::LayoutRequest));
 }
 
 bool TSkinScrollBar::covers(const QWidget* widget) const {

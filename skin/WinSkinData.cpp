@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QWidget>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -174,30 +175,53 @@ void TSkinData::ReadSkinStream(std::span<const std::uint8_t> stored) {
 
 std::vector<std::uint8_t> TSkinData::WriteSkinStream() const {
     const auto count = std::uint32_t(m_stream.size());
-    std::vector<std::uint8_t> out = {std::uint8_t(count), std::uint8_t(count >> 8),
-                                     std::uint8_t(count >> 16), std::uint8_t(count >> 24)};
+    std::vector<std::uint8_t> out;
+    out.reserve(4 + m_stream.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(std::uint8_t(count >> shift));
     out.insert(out.end(), m_stream.begin(), m_stream.end());
     return out;
 }
 
+void TSkinData::problem(SkinProblem::Severity severity, std::string text) {
+    m_problems.push_back({severity, std::move(text)});
+}
+
 void TSkinData::LoadSkinStream() {
     m_loading = 1;
+    m_problems.clear();
     TSkinReader reader;
     switch (reader.OpenSkin(m_stream)) {
         case TSkinReader::OpenResult::ok:
             break;
         case TSkinReader::OpenResult::olderVersion:
+            problem(SkinProblem::error, "an older skin file: " + reader.errorText());
             if (showMessage) showMessage(kOlderSkinMessage);
             return;
         case TSkinReader::OpenResult::damaged:
+            problem(SkinProblem::error, "not a skin file or damaged: " + reader.errorText());
             return;
     }
     std::vector<std::uint8_t> description;
     std::string name;
-    reader.FindFile(".ini", description, name);
+    // Without a description the skin still loads, every part at its default: no frame, no
+    // images; nobody means that.
+    if (!reader.FindFile(".ini", description, name))
+        problem(SkinProblem::error, "the skin holds no description (an entry named *.ini)");
     const TIniFile ini = TIniFile::FromText(
         std::string_view(reinterpret_cast<const char*>(description.data()), description.size()));
     ReadSkinIni(ini, reader);
+}
+
+QMargins SkinFrameSizes(const TSkinData& skin) {
+    auto size = [](const TDataSkinBorder& strip, bool vertical) {
+        if (strip.Image.isNull()) return 0;
+        const int frames = std::max(1, strip.FrameCount);
+        return vertical ? strip.Image.height() / frames : strip.Image.width() / frames;
+    };
+    const auto& borders = skin.Borders;
+    return {size(borders[TSkinData::bdLeft], false), size(borders[TSkinData::bdTop], true),
+            size(borders[TSkinData::bdRight], false), size(borders[TSkinData::bdBottom], true)};
 }
 
 bool TSkinData::GetColour(int index, QColor& colour) const {

@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QImage>
+#include <QMargins>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -51,10 +52,31 @@ inline QColor colourFromValue(std::uint32_t v) {
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
+// What a skin may build a window from. Far beyond any real skin, and small enough that a
+// hostile description can neither make loading crawl nor exhaust memory; what lies beyond is
+// left out, with a load problem saying so.
+namespace skinlimits {
+constexpr int kMaxCaptionButtons = 32;         // [ButtonN] sections used
+constexpr int kMaxFrameMargin = 256;           // thickness of a frame strip, in pixels
+constexpr int kMaxBitmapSide = 8192;           // width or height of one bitmap
+constexpr qint64 kMaxBitmapPixels = 16 << 20;  // one bitmap
+constexpr qint64 kMaxSkinPixels = 32 << 20;    // every distinct bitmap of a skin together
+}  // namespace skinlimits
+
+// Something of a skin that loading could not use as the skin means it: an error leaves a part
+// out (or the whole skin); a warning is drawn, but not as its author may expect.
+struct SkinProblem {
+    enum Severity : std::uint8_t { warning, error };
+    Severity severity = error;
+    std::string text;
+};
+
 // The image an image reference of the description names: the entry called like the part after
 // the last '/' or '\\', when that ends in ".bmp" (lower case), decoded to RGB32; otherwise, or
-// when there is no such entry or it is not a BMP file, an empty image.
-QImage LoadSkinBitmap(const TSkinReader& reader, std::string_view reference);
+// when there is no such entry, it is not a BMP file or it is larger than skinlimits allow, an
+// empty image. why, when given, says why a non-empty reference gave an empty image.
+QImage LoadSkinBitmap(const TSkinReader& reader, std::string_view reference,
+                      std::string* why = nullptr);
 
 // The unit most skinned parts are drawn from: an image of equal frames with fixed margins.
 struct TDataSkinObject {
@@ -152,6 +174,11 @@ struct TSkinColours {
     SkinColour TitleTextNoActive = SkinColour::fromSystem(SystemColour::InactiveCaptionText);
 };
 
+class TSkinData;
+// The frame a skinned window gets from the skin: each strip's thickness (the Top and Bottom
+// strips stack their frames vertically, the Left and Right ones side by side).
+QMargins SkinFrameSizes(const TSkinData& skin);
+
 class TSkinData : public QObject {
     Q_OBJECT
 
@@ -191,6 +218,8 @@ class TSkinData : public QObject {
     // Decodes the skin stream and reads the description (see the data model).
     void LoadSkinStream();
     int Loading() const { return m_loading; }
+    // What the last load found wrong with the skin, in the order it was met.
+    const std::vector<SkinProblem>& LoadProblems() const { return m_problems; }
 
     // The colour-table entry index; false for an index outside the table.
     bool GetColour(int index, QColor& colour) const;
@@ -219,6 +248,7 @@ class TSkinData : public QObject {
 
   private:
     void ReadSkinIni(const TIniFile& ini, const TSkinReader& reader);
+    void problem(SkinProblem::Severity severity, std::string text);
     void requestState(int state);
 
     QWidget* m_ownerForm = nullptr;
@@ -230,4 +260,5 @@ class TSkinData : public QObject {
     TSkinFormType m_formType = sfMainform;
     std::vector<std::uint8_t> m_stream;
     int m_loading = 1;
+    std::vector<SkinProblem> m_problems;
 };

@@ -22,6 +22,10 @@
 
 // ---- TNCObject: the state machine of a clickable frame object ----
 
+TNCObject::~TNCObject() {
+    m_form.forgetObject(this);
+}
+
 void TNCObject::MouseDown() {
     if (!visible) return;
     TNCObject* hot = m_form.hotObject();
@@ -67,6 +71,14 @@ TWinSkinForm::TWinSkinForm(QWidget* window, TSkinData& skin, bool programForm)
 
 TWinSkinForm::~TWinSkinForm() {
     if (m_attached) detach(false);
+    // The objects tell this form when they go: while its members are all still there.
+    m_menu.reset();
+    m_buttons.clear();
+}
+
+void TWinSkinForm::forgetObject(const TNCObject* object) {
+    if (m_hot == object) m_hot = nullptr;
+    if (m_pressed == object) m_pressed = nullptr;
 }
 
 void TWinSkinForm::readWindowState() {
@@ -121,16 +133,11 @@ void TWinSkinForm::computeMetrics() {
         m_left = m_top = m_right = m_bottom = m_menuHeight = 0;
         return;
     }
-    auto size = [](const TDataSkinBorder& strip, bool vertical) {
-        if (strip.Image.isNull()) return 0;
-        const int frames = std::max(1, strip.FrameCount);
-        return vertical ? strip.Image.height() / frames : strip.Image.width() / frames;
-    };
-    const auto& borders = m_skin->Borders;
-    m_top = size(borders[TSkinData::bdTop], true);
-    m_bottom = size(borders[TSkinData::bdBottom], true);
-    m_left = size(borders[TSkinData::bdLeft], false);
-    m_right = size(borders[TSkinData::bdRight], false);
+    const QMargins frame = SkinFrameSizes(*m_skin);
+    m_left = frame.left();
+    m_top = frame.top();
+    m_right = frame.right();
+    m_bottom = frame.bottom();
     m_menuHeight = m_menu ? m_menu->height() : 0;
 
     for (const TDataSkinSysButton& data : m_skin->SysButtons) {

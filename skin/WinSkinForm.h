@@ -31,7 +31,8 @@ class TWinSkinMenu;
 class TNCObject {
   public:
     explicit TNCObject(TWinSkinForm& form) : m_form(form) {}
-    virtual ~TNCObject() = default;
+    // The form forgets the object: it is no longer hot, nor what a left press went down on.
+    virtual ~TNCObject();
     TNCObject(const TNCObject&) = delete;
     TNCObject& operator=(const TNCObject&) = delete;
 
@@ -109,6 +110,11 @@ class TWinSkinForm : public QObject {
 
     TNCObject* hotObject() const { return m_hot; }
     void setHotObject(TNCObject* object) { m_hot = object; }
+    // The object the left button went down on, while it is held.
+    TNCObject* pressedObject() const { return m_pressed; }
+    // Drops every pointer to an object that goes away (the caption buttons are rebuilt with
+    // the skin, the menu-bar items with the menu).
+    void forgetObject(const TNCObject* object);
     bool menuMode() const { return m_menuMode; }
     void setMenuMode(bool on) { m_menuMode = on; }
 

@@ -1,8 +1,9 @@
 #include "IniDocument.h"
 
 #include <algorithm>
+#include <unordered_set>
 
-namespace inifile {
+namespace quillon::inifile {
 
 namespace {
 
@@ -15,6 +16,34 @@ bool isBlank(char c) {
 char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = lowerAscii(c);
+    return result;
+}
+
+// Names hold no line feed (lines end there), so it can join a section and a key into one.
+std::string entryKey(std::string_view section, std::string_view key) {
+    std::string result = lowered(section);
+    result += '\n';
+    result += lowered(key);
+    return result;
+}
+
+// Each name once, in the spelling and order of its first occurrence, in one pass.
+class FirstNames {
+  public:
+    void add(const std::string& name) {
+        if (m_seen.insert(lowered(name)).second) m_names.push_back(name);
+    }
+    std::vector<std::string> take() { return std::move(m_names); }
+
+  private:
+    std::unordered_set<std::string> m_seen;
+    std::vector<std::string> m_names;
+};
 
 bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -121,17 +150,34 @@ std::string IniDocument::text() const {
     return out;
 }
 
+const IniDocument::Index& IniDocument::index() const {
+    if (m_index) return *m_index;
+    Index index;
+    Block* open = nullptr;  // the first block of its name, while its lines are read
+    std::string section;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
+        if (line.kind == Kind::section) {
+            if (open) open->end = i;
+            open = nullptr;
+            if (line.name.empty()) continue;
+            section = lowered(line.name);
+            const auto [at, added] = index.sections.try_emplace(section, Block{i, m_lines.size()});
+            if (added) open = &at->second;
+        } else if (line.kind == Kind::entry && open) {
+            index.entries.try_emplace(entryKey(section, line.name), i);
+        }
+    }
+    return m_index.emplace(std::move(index));
+}
+
 std::optional<IniDocument::Block> IniDocument::firstBlock(std::string_view section) const {
     section = trimBlanks(section);
     if (section.empty()) return std::nullopt;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        if (m_lines[i].kind != Kind::section || !equalNoCase(m_lines[i].name, section)) continue;
-        std::size_t end = i + 1;
-        while (end < m_lines.size() && m_lines[end].kind != Kind::section)
-            ++end;
-        return Block{i, end};
-    }
-    return std::nullopt;
+    const Index& all = index();
+    const auto at = all.sections.find(lowered(section));
+    if (at == all.sections.end()) return std::nullopt;
+    return at->second;
 }
 
 std::optional<std::size_t> IniDocument::findEntry(const Block& block, std::string_view key) const {
@@ -149,39 +195,30 @@ bool IniDocument::hasSection(std::string_view section) const {
 
 std::optional<std::string> IniDocument::value(std::string_view section,
                                               std::string_view key) const {
-    const auto block = firstBlock(section);
-    if (!block) return std::nullopt;
-    const auto entry = findEntry(*block, key);
-    if (!entry) return std::nullopt;
-    const Line& line = m_lines[*entry];
+    section = trimBlanks(section);
+    key = trimBlanks(key);
+    if (section.empty() || key.empty()) return std::nullopt;
+    const Index& all = index();
+    const auto entry = all.entries.find(entryKey(section, key));
+    if (entry == all.entries.end()) return std::nullopt;
+    const Line& line = m_lines[entry->second];
     return decodeValue(std::string_view(line.text).substr(line.valueStart));
 }
 
 std::vector<std::string> IniDocument::keys(std::string_view section) const {
-    std::vector<std::string> names;
+    FirstNames names;
     const auto block = firstBlock(section);
-    if (!block) return names;
-    for (std::size_t i = block->header + 1; i < block->end; ++i) {
-        const Line& line = m_lines[i];
-        if (line.kind != Kind::entry) continue;
-        const bool seen = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
-            return equalNoCase(name, line.name);
-        });
-        if (!seen) names.push_back(line.name);
-    }
-    return names;
+    if (!block) return {};
+    for (std::size_t i = block->header + 1; i < block->end; ++i)
+        if (m_lines[i].kind == Kind::entry) names.add(m_lines[i].name);
+    return names.take();
 }
 
 std::vector<std::string> IniDocument::sections() const {
-    std::vector<std::string> names;
-    for (const Line& line : m_lines) {
-        if (line.kind != Kind::section || line.name.empty()) continue;
-        const bool seen = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
-            return equalNoCase(name, line.name);
-        });
-        if (!seen) names.push_back(line.name);
-    }
-    return names;
+    FirstNames names;
+    for (const Line& line : m_lines)
+        if (line.kind == Kind::section && !line.name.empty()) names.add(line.name);
+    return names.take();
 }
 
 IniDocument::End IniDocument::preferredEnd() const {
@@ -194,6 +231,7 @@ IniDocument::End IniDocument::preferredEnd() const {
 // Inserts a line before index at. Every line gets a line end, and so does the line before it
 // if it was the last one without.
 void IniDocument::insertLine(std::size_t at, std::string text) {
+    m_index.reset();
     const End end = preferredEnd();
     if (at > 0 && m_lines[at - 1].end == End::none) m_lines[at - 1].end = end;
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
@@ -232,6 +270,7 @@ bool IniDocument::setValue(std::string_view section, std::string_view key, std::
 
 void IniDocument::eraseSection(std::string_view section) {
     while (const auto block = firstBlock(section)) {
+        m_index.reset();
         m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(block->header),
                       m_lines.begin() + static_cast<std::ptrdiff_t>(block->end));
     }
@@ -242,6 +281,7 @@ void IniDocument::deleteKey(std::string_view section, std::string_view key) {
     while (block) {
         const auto entry = findEntry(*block, key);
         if (!entry) break;
+        m_index.reset();
         m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*entry));
         --block->end;
     }
@@ -262,4 +302,4 @@ bool IniDocument::validValue(std::string_view value) {
     return !hasLineBreak(value);
 }
 
-}  // namespace inifile
+}  // namespace quillon::inifile

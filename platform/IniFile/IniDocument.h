@@ -22,9 +22,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-namespace inifile {
+namespace quillon::inifile {
 
 class IniDocument {
   public:
@@ -75,6 +76,15 @@ class IniDocument {
     };
 
     static Line makeLine(std::string text, End end);
+    // Where each section's first block and each key's first entry in it stand, built on the
+    // first lookup after a change, so that reading many keys costs one pass over the lines
+    // and not one pass per key.
+    struct Index {
+        std::unordered_map<std::string, Block> sections;       // lower-cased name
+        std::unordered_map<std::string, std::size_t> entries;  // section '\n' key, lower-cased
+    };
+    const Index& index() const;
+
     std::optional<Block> firstBlock(std::string_view section) const;
     std::optional<std::size_t> findEntry(const Block& block, std::string_view key) const;
     void insertLine(std::size_t at, std::string text);
@@ -82,10 +92,11 @@ class IniDocument {
 
     std::vector<Line> m_lines;
     bool m_byteOrderMark = false;
+    mutable std::optional<Index> m_index;  // dropped by every change of the lines
 };
 
 // Blanks around INI names and values: space, tab, CR, vertical tab and form feed.
 std::string_view trimBlanks(std::string_view text);
 bool equalNoCase(std::string_view a, std::string_view b);
 
-}  // namespace inifile
+}  // namespace quillon::inifile

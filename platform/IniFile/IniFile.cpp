@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+namespace inifile = quillon::inifile;
 using inifile::IniDocument;
 
 TIniFile::TIniFile(std::string fileName) : m_fileName(std::move(fileName)) {

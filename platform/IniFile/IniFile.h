@@ -82,7 +82,7 @@ class TIniFile {
 
     std::string m_fileName;
     bool m_inMemory = false;
-    mutable inifile::IniDocument m_document;
-    mutable inifile::FileStamp m_stamp;
+    mutable quillon::inifile::IniDocument m_document;
+    mutable quillon::inifile::FileStamp m_stamp;
     mutable std::string m_lastError;
 };

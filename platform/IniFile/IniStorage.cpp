@@ -11,7 +11,7 @@
 #include "AtomicReplace.h"
 #include "UniqueFd.h"
 
-namespace inifile {
+namespace quillon::inifile {
 
 namespace {
 
@@ -129,4 +129,4 @@ bool replaceFile(const std::string& path, std::string_view bytes, std::string& e
         [bytes](int out) { return writeAll(out, bytes.data(), bytes.size()); }, error);
 }
 
-}  // namespace inifile
+}  // namespace quillon::inifile

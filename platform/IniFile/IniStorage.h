@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace inifile {
+namespace quillon::inifile {
 
 // Identifies one version of a file: a rewrite by anyone changes at least one of the fields.
 struct FileStamp {
@@ -41,4 +41,4 @@ ReadStatus readWholeFile(const std::string& path, std::string& text, FileStamp& 
 // replaced. False on any failure, with the reason in error.
 bool replaceFile(const std::string& path, std::string_view bytes, std::string& error);
 
-}  // namespace inifile
+}  // namespace quillon::inifile

@@ -9,7 +9,7 @@
 
 namespace {
 
-using bladeenc::EncoderStream;
+using quillon::bladeenc::EncoderStream;
 
 // A stream with the lock that keeps one call at a time on it.
 struct OpenStream {

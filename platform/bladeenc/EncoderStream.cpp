@@ -4,7 +4,7 @@
 #include <array>
 #include <mutex>
 
-namespace bladeenc {
+namespace quillon::bladeenc {
 
 namespace {
 
@@ -145,4 +145,4 @@ BeErr EncoderStream::infoFrame(std::uint8_t* output, std::uint32_t* outputBytes)
     return beErrSuccessful;
 }
 
-}  // namespace bladeenc
+}  // namespace quillon::bladeenc

@@ -11,7 +11,7 @@
 
 #include "bladedll.h"
 
-namespace bladeenc {
+namespace quillon::bladeenc {
 
 class EncoderStream {
   public:
@@ -50,4 +50,4 @@ class EncoderStream {
 // does not define.
 bool validRateAndBitrate(std::uint32_t sampleRate, std::uint32_t bitrate);
 
-}  // namespace bladeenc
+}  // namespace quillon::bladeenc

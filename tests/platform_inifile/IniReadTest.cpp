@@ -118,3 +118,34 @@ TEST(IniRead, HostileTextDoesNotUpsetTheReader) {
         EXPECT_EQ(ini.ReadString("s", "k", ""), "v");
     }
 }
+
+TEST(IniRead, AHugeTextIsReadInOnePassNotOnePerKey) {
+    // 100000 sections and keys: reading every one by scanning the text from the top would
+    // take hours; the reader indexes the text once. Writes see the index change with them.
+    const int count = 100000;
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        text += "[S" + n + "]\nk=" + n + "\nK=dup\n";
+    }
+    text += "[s7]\nk=later\n";  // the first section of a name is the one read
+    TIniFile ini = TIniFile::FromText(text);
+    const Names sections = ini.ReadSections();
+    ASSERT_EQ(sections.size(), std::size_t(count));
+    long long sum = 0;
+    for (const std::string& section : sections) {
+        sum += ini.ReadInteger(section, "K", 0);  // k and K are one key: the first is read
+        ASSERT_EQ(ini.ReadSection(section), Names{"k"});
+    }
+    EXPECT_EQ(sum, (long long)count * (count - 1) / 2);
+    EXPECT_EQ(ini.ReadString("s7", "k", ""), "7");
+
+    EXPECT_TRUE(ini.WriteString("S5", "new", "x"));
+    EXPECT_EQ(ini.ReadString("s5", "NEW", ""), "x");
+    EXPECT_EQ(ini.ReadString("S6", "k", ""), "6");
+    EXPECT_TRUE(ini.EraseSection("S7"));
+    EXPECT_EQ(ini.ReadString("S7", "k", "gone"), "gone");  // every [S7] block went
+    EXPECT_TRUE(ini.DeleteKey("S8", "k"));
+    EXPECT_FALSE(ini.ValueExists("S8", "k"));
+    EXPECT_EQ(ini.ReadString("S9", "k", ""), "9");
+}

@@ -15,8 +15,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes skinFile(std::uint32_t length, const Bytes& stream) {
-    Bytes file = {std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16),
-                  std::uint8_t(length >> 24)};
+    Bytes file;
+    file.reserve(4 + stream.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        file.push_back(std::uint8_t(length >> shift));
     file.insert(file.end(), stream.begin(), stream.end());
     return file;
 }

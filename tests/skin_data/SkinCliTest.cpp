@@ -1,4 +1,4 @@
-// quillon-cli skin export, unpack and pack, run as a user runs them.
+// quillon-cli skin export, unpack, pack and check, run as a user runs them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -101,6 +101,40 @@ TEST_F(SkinCli, ExportWritesTheBuiltInSkinFile) {
     EXPECT_EQ(readBytes(dir.file("shipped.skn")), Bytes(stored.begin() + 4, stored.end()));
     ASSERT_EQ(cli("unpack " + path("shipped.skn") + " " + path("art")).status, 0);
     EXPECT_TRUE(fs::exists(dir.file("art")));
+}
+
+TEST_F(SkinCli, CheckListsEachProblemAndFailsAnUnusableSkin) {
+    ASSERT_EQ(cli("export " + path("shipped.skn")).status, 0);
+    auto result = cli("check " + path("shipped.skn"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("frame 7 left, 25 caption, 7 right, 7 bottom; 5 caption buttons"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("shipped.skn: usable\n"), std::string::npos) << result.output;
+
+    // A skin whose description names a bitmap it lacks and one it holds with a bad name.
+    writeBytes(dir.file("broken.skn"),
+               PackSkinFile({{"top.bmp", {1, 2}},
+                             {"skin.ini", bytesOf("[Personality]\nTop=top.bmp\nLeft=x.bmp\n")}}));
+    result = cli("check " + path("broken.skn"));
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("broken.skn: error: [Personality] Top=top.bmp: top.bmp is not a "
+                                 "BMP file"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("error: [Personality] Left=x.bmp: the skin holds no entry x.bmp"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("broken.skn: unusable, 2 errors"), std::string::npos)
+        << result.output;
+
+    writeBytes(dir.file("damaged.skn"), {0xFF, 0xFF, 0, 0, 1, 2});
+    for (const std::string file : {"damaged.skn", "missing.skn"}) {
+        result = cli("check " + path(file));
+        EXPECT_EQ(result.status, 1) << file << "\n" << result.output;
+        EXPECT_NE(result.output.find(file), std::string::npos) << result.output;
+    }
+    EXPECT_EQ(cli("check").status, 2);
 }
 
 }  // namespace

@@ -39,8 +39,10 @@ inline Bytes skinFile(const std::string& description, std::vector<SkinEntry> bit
 // The stored property: a 32-bit little-endian count, then the skin file.
 inline Bytes stored(const Bytes& file) {
     const auto count = std::uint32_t(file.size());
-    Bytes out = {std::uint8_t(count), std::uint8_t(count >> 8), std::uint8_t(count >> 16),
-                 std::uint8_t(count >> 24)};
+    Bytes out;
+    out.reserve(4 + file.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(std::uint8_t(count >> shift));
     out.insert(out.end(), file.begin(), file.end());
     return out;
 }

@@ -192,6 +192,24 @@ TEST_F(CaptionTest, OnlyAReleaseOnThePressedButtonRunsItsAction) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
 }
 
+TEST_F(CaptionTest, ButtonsRebuiltWithTheSkinWhileTheButtonIsDownRunNothingOnRelease) {
+    TTestDialog dialog;
+    TWinSkinForm* form = showSkinned(dialog);
+    ASSERT_NE(form, nullptr);
+    const QPoint at = centre(buttonWithAction(*form, 0));
+    QTest::mousePress(&dialog, Qt::LeftButton, {}, at);
+    ASSERT_NE(form->pressedObject(), nullptr);
+    // The skin is applied again (as when it is replaced): every caption button is made anew.
+    form->reloadSkin();
+    EXPECT_EQ(form->pressedObject(), nullptr);
+    EXPECT_EQ(form->hotObject(), nullptr);
+    QTest::mouseRelease(&dialog, Qt::LeftButton, {}, at);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(buttonWithAction(*form, 0)->state, 1);
+}
+
 TEST_F(CaptionTest, AButtonWithoutBuiltInActionPostsItsCode) {
     TTestDialog dialog;
     TWinSkinForm* form = showSkinned(dialog);

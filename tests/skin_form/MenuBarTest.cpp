@@ -1,5 +1,6 @@
 // The menu bar in the frame: its items, opening them by mouse and keyboard, moving between
 // them while a menu is open.
+#include <QAction>
 #include <QApplication>
 #include <QMenuBar>
 #include <QTest>
@@ -155,6 +156,61 @@ TEST_F(MenuBarTest, TheMouseSlidesFromMenuToMenu) {
     EXPECT_FALSE(main.fileMenu->isVisible());
     EXPECT_EQ(openMenu(), main.editMenu);
     EXPECT_EQ(item(0).state, 1);
+}
+
+TEST_F(MenuBarTest, ShortcutsOfTheMenusWorkWhileTheFrameDrawsTheBar) {
+    ASSERT_FALSE(main.menuBar()->isVisible());
+    int opened = 0;
+    int deep = 0;
+    QAction* open = main.fileMenu->actions().at(0);
+    QObject::connect(open, &QAction::triggered, [&] { ++opened; });
+    // Shortcuts given after the bar moved into the frame, and a menu added to a menu.
+    open->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    QAction* nested = main.editMenu->addMenu(QStringLiteral("&More"))->addAction("Deep");
+    nested->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+D")));
+    QObject::connect(nested, &QAction::triggered, [&] { ++deep; });
+    QCoreApplication::processEvents();
+
+    QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(&main, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(deep, 1);
+    // A disabled entry's shortcut does nothing, as in a menu.
+    open->setEnabled(false);
+    QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(opened, 1);
+    open->setEnabled(true);
+    // An entry taken out of the menus takes its shortcut with it.
+    for (QAction* action : main.editMenu->actions())
+        if (action->menu() && action->text() == "&More") main.editMenu->removeAction(action);
+    QCoreApplication::processEvents();
+    QTest::keyClick(&main, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(deep, 1);
+
+    // Unskinned, the bar is back and the window holds only its own actions again.
+    setSkinning(*skin, false);
+    EXPECT_TRUE(main.menuBar()->isVisible());
+    EXPECT_TRUE(main.actions().isEmpty());
+    QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(MenuBarTest, ItemsRebuiltWhileTheButtonIsDownAreNotTouchedOnRelease) {
+    // The press goes down on the command item; the action changes and the bar's items are
+    // read anew (the pressed one freed) before the button comes up.
+    const QPoint at = item(2).rect.center();
+    QTest::mousePress(&main, Qt::LeftButton, {}, at);
+    ASSERT_EQ(form->pressedObject(), &item(2));
+    main.commandItem->setText("&Go");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item(2).caption == "&Go"; }));
+    EXPECT_EQ(form->pressedObject(), nullptr);
+    EXPECT_EQ(form->hotObject(), nullptr);
+    QTest::mouseRelease(&main, Qt::LeftButton, {}, at);
+    EXPECT_EQ(form->pressedObject(), nullptr);
+
+    // The new items answer as before.
+    QTest::mouseClick(&main, Qt::LeftButton, {}, item(2).rect.center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return main.commandRuns == 2; }));
 }
 
 }  // namespace

@@ -5,7 +5,11 @@
 // in the `screens` folder beside this program.
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
+#ifdef QUILLON_HAVE_XTEST
+#include <xcb/xtest.h>
+#endif
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -97,6 +101,94 @@ std::optional<uint32_t> xDecorations(const QWidget& window) {
     constexpr uint32_t kDecorationsField = 2;  // MWM_HINTS_DECORATIONS
     if (!(fields[0] & kDecorationsField)) return std::nullopt;
     return fields[2];
+}
+
+// ---- Keys pressed at the server, as from a keyboard ----
+
+#ifdef QUILLON_HAVE_XTEST
+// The keycode the server's keyboard map gives the keysym, or 0.
+xcb_keycode_t keycodeOf(xcb_keysym_t keysym) {
+    xcb_connection_t* c = xConnection();
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
+        xcb_get_keyboard_mapping_reply(
+            c, xcb_get_keyboard_mapping(c, setup->min_keycode, uint8_t(count)), nullptr),
+        &std::free);
+    if (!map) return 0;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
+    const int perCode = map->keysyms_per_keycode;
+    for (int code = 0; code < count; ++code)
+        for (int i = 0; i < perCode; ++i)
+            if (syms[code * perCode + i] == keysym) return xcb_keycode_t(setup->min_keycode + code);
+    return 0;
+}
+
+// Presses and releases the keys in order (modifiers first) and releases them in reverse.
+bool pressKeys(const std::vector<xcb_keysym_t>& keysyms) {
+    xcb_connection_t* c = xConnection();
+    std::vector<xcb_keycode_t> codes;
+    for (xcb_keysym_t keysym : keysyms) {
+        const xcb_keycode_t code = keycodeOf(keysym);
+        if (code == 0) return false;
+        codes.push_back(code);
+    }
+    for (xcb_keycode_t code : codes)
+        xcb_test_fake_input(c, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    for (auto code = codes.rbegin(); code != codes.rend(); ++code)
+        xcb_test_fake_input(c, XCB_KEY_RELEASE, *code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(c);
+    return true;
+}
+
+// The keysyms of a shortcut of one modifier-and-letter or modifier-and-digit kind, or none.
+std::vector<xcb_keysym_t> keysymsOf(const QKeySequence& sequence) {
+    if (sequence.count() != 1) return {};
+    const QKeyCombination combination = sequence[0];
+    std::vector<xcb_keysym_t> syms;
+    const Qt::KeyboardModifiers mods = combination.keyboardModifiers();
+    if (mods & Qt::ControlModifier) syms.push_back(0xFFE3);  // Control_L
+    if (mods & Qt::ShiftModifier) syms.push_back(0xFFE1);    // Shift_L
+    if (mods & Qt::AltModifier) syms.push_back(0xFFE9);      // Alt_L
+    const int key = combination.key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        syms.push_back(xcb_keysym_t('a' + (key - Qt::Key_A)));
+    else if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        syms.push_back(xcb_keysym_t(key));
+    else if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        syms.push_back(xcb_keysym_t(0xFFBE + (key - Qt::Key_F1)));
+    else
+        return {};
+    return syms;
+}
+#endif
+
+// Takes the shortcut events of actions for itself, so that a test sees which action a key
+// reached without running what the action does (most open a modal window).
+class ShortcutSpy : public QObject {
+  public:
+    std::vector<QAction*> reached;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Shortcut) return false;
+        reached.push_back(static_cast<QAction*>(watched));
+        return true;
+    }
+};
+
+// Every action of the window's menus (at any depth) that has a shortcut.
+std::vector<QAction*> menuShortcuts(const QMenuBar& bar) {
+    std::vector<QAction*> found;
+    const QList<QAction*> top = bar.actions();
+    std::vector<QAction*> pending(top.begin(), top.end());
+    for (std::size_t i = 0; i < pending.size() && i < 1000; ++i) {
+        if (!pending[i]->shortcut().isEmpty()) found.push_back(pending[i]);
+        if (QMenu* menu = pending[i]->menu())
+            for (QAction* action : menu->actions())
+                pending.push_back(action);
+    }
+    return found;
 }
 
 // ---- The screen as the server composes it ----
@@ -438,6 +530,60 @@ TEST_F(XvfbTest, TheMenuBarOpensFileOnAltFAndAMenuOnAClick) {
     QTest::keyClick(toolsMenu, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !toolsMenu->isVisible(); }, kTimeout));
     EXPECT_FALSE(form->menuMode());
+}
+
+TEST_F(XvfbTest, EveryMenuShortcutOfEveryWindowWorksWithKeysFromTheServer) {
+#ifndef QUILLON_HAVE_XTEST
+    GTEST_SKIP() << "built without XTest (libxcb-xtest0-dev)";
+#else
+    // The windows whose menu bar the frame draws.
+    std::vector<QWidget*> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* bar = window->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+        if (bar && !qobject_cast<QMenu*>(window)) windows.push_back(window);
+    }
+    ASSERT_FALSE(windows.empty());
+    int checked = 0;
+    for (QWidget* window : windows) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        TWinSkinForm* form = showSkinned(*window, {40, 40});
+        ASSERT_NE(form, nullptr);
+        ASSERT_NE(form->skinMenu(), nullptr) << "the frame does not draw the bar";
+        auto* bar = window->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+        EXPECT_FALSE(bar->isVisible());
+        // The keyboard's focus, as a window manager gives it to the window it activates.
+        xcb_set_input_focus(xConnection(), XCB_INPUT_FOCUS_POINTER_ROOT, xWindow(*window),
+                            XCB_CURRENT_TIME);
+
+        ShortcutSpy spy;
+        for (QAction* action : menuShortcuts(*bar)) {
+            SCOPED_TRACE(action->text().toStdString() + " " +
+                         action->shortcut().toString().toStdString());
+            const std::vector<xcb_keysym_t> keys = keysymsOf(action->shortcut());
+            ASSERT_FALSE(keys.empty()) << "a shortcut this test cannot type";
+            if (!action->isEnabled()) continue;  // a disabled entry's shortcut does nothing
+            action->installEventFilter(&spy);
+            spy.reached.clear();
+            ASSERT_TRUE(pressKeys(keys));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !spy.reached.empty(); }, kTimeout));
+            if (!spy.reached.empty()) {
+                EXPECT_EQ(spy.reached.front(), action);
+            }
+            action->removeEventFilter(&spy);
+            ++checked;
+        }
+        if (window != &main()) window->hide();
+    }
+    // The main window has a dozen of them (Ctrl+Z, Ctrl+P, Ctrl+M, Ctrl+Y, Ctrl+I ...).
+    EXPECT_GE(checked, 10);
+
+    // Alt and a letter still opens the bar's menu (Alt+F: File).
+    auto* fileMenu = main().findChild<QMenu*>(QStringLiteral("menuFile"));
+    ASSERT_NE(fileMenu, nullptr);
+    ASSERT_TRUE(pressKeys({0xFFE9, 'f'}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileMenu->isVisible(); }, kTimeout));
+    fileMenu->hide();
+#endif
 }
 
 }  // namespace
