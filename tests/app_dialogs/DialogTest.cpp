@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,6 +20,8 @@
 #include <fstream>
 
 #include "AboutUnit.h"
+#include "AnswerFileDialog.h"
+#include "BoxCatcher.h"
 #include "CdMsgUnit.h"
 #include "CddbClient.h"
 #include "CddbTestServer.h"
@@ -30,7 +30,6 @@
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
 #include "OpiontsUnit.h"
-#include "QtTestMain.h"
 #include "RenameUnit.h"
 #include "TestFiles.h"
 #include "WaveAudio.h"
@@ -63,23 +62,6 @@ int run(QDialog& dialog, const std::function<void()>& act) {
     const int result = dialog.exec();
     *over = true;
     return result;
-}
-
-struct Box {
-    QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Notes what the message box that is up says and clicks its OK button.
-Box answerBox() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) {
-        ADD_FAILURE() << "no message box";
-        return {};
-    }
-    const Box seen{box->text(), box->windowTitle(), box->icon()};
-    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    return seen;
 }
 
 class DialogTest : public ::testing::Test {
@@ -211,19 +193,10 @@ TEST_F(DialogTest, OptionsCancelDiscardsWhatWasChangedAndFolderButtonsChoose) {
     TOptions options(open());
     auto* wav = child<QLineEdit>(&options, "wavfolder");
     auto chooseFolder = [&](bool accept) {
-        QTimer::singleShot(0, [&, accept] {
-            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(chooser, nullptr);
-            EXPECT_EQ(chooser->windowTitle(), "Select a directory");
-            // The user goes to the test's folder and types the name of one in it.
-            chooser->setDirectory(QString::fromStdString(m_dir.path().string()));
-            QTest::keyClicks(chooser->findChild<QLineEdit*>("fileNameEdit"), "picked");
-            auto* buttons = chooser->findChild<QDialogButtonBox*>("buttonBox");
-            QTest::mouseClick(
-                buttons->button(accept ? QDialogButtonBox::Open : QDialogButtonBox::Cancel),
-                Qt::LeftButton);
-        });
+        // The user goes to the test's folder and types the name of one in it.
+        auto seen = answerFileDialog(picked, accept);
         click(&options, "wavfolderbutton");
+        EXPECT_EQ(seen->title, "Select a directory");
     };
     EXPECT_EQ(run(options,
                   [&] {
@@ -249,9 +222,9 @@ TEST_F(DialogTest, AFailedWriteSaysSoAndEndsTheProcess) {
     TOptions options(open());
     int ends = 0;
     options.setProcessEnd([&] { ++ends; });
-    Box box;
+    MessageBoxSeen box;
     run(options, [&] {
-        QTimer::singleShot(0, [&] { box = answerBox(); });
+        QTimer::singleShot(0, [&] { box = answerMessageBox(); });
         click(&options, "okbutton");
         click(&options, "cancelbutton");
     });
@@ -319,10 +292,10 @@ class CdInformationTest : public DialogTest {
                             "TTITLE2=Finale"}});
     }
     // Shows the window, answering the message box it may show; the values afterwards.
-    QStringList lookUp(TCdMsgForm& info, Box* box = nullptr) {
+    QStringList lookUp(TCdMsgForm& info, MessageBoxSeen* box = nullptr) {
         EXPECT_EQ(run(info,
                       [&] {
-                          if (box) *box = answerBox();
+                          if (box) *box = answerMessageBox();
                           QTimer::singleShot(0, [&] { click(&info, "closebutton"); });
                       }),
                   QDialog::Accepted);
@@ -368,7 +341,7 @@ TEST_F(CdInformationTest, FailuresKeepTheValuesShownBefore) {
     const QStringList found = lookUp(info);
 
     m_server.setRawAnswer("read", std::string("401 rock ") + kDiscId + " No such CD entry.\r\n");
-    Box box;
+    MessageBoxSeen box;
     EXPECT_EQ(lookUp(info, &box), found);
     EXPECT_EQ(box.text, "Error while getting DiskInfo!");
     EXPECT_EQ(box.title, "Quillon");
@@ -405,5 +378,3 @@ TEST_F(DialogTest, AboutClosesWithReturnAndTheSplashIsACentredPicture) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

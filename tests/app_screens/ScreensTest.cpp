@@ -10,7 +10,6 @@
 
 #include "MainUnit.h"
 #include "ProgramUnderTest.h"
-#include "QtTestMain.h"
 
 namespace {
 
@@ -69,5 +68,3 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

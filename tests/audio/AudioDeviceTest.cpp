@@ -6,6 +6,7 @@
 
 #include "ACS_Audio.h"
 #include "ACS_Wave.h"
+#include "Eventually.h"
 #include "FakeSource.h"
 #include "MemoryWaveDevices.h"
 #include "SoundCheck.h"
@@ -20,17 +21,6 @@ std::vector<uint8_t> pattern(size_t size) {
     for (size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<uint8_t>(i * 13 + i / 509);
     return bytes;
-}
-
-// Waits for a condition that another thread brings about; false after five seconds.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 class AudioDeviceTest : public ::testing::Test {

@@ -13,19 +13,9 @@
 #include "AKRip32.h"
 #include "DiscImages.h"
 #include "DriveList.h"
+#include "Eventually.h"
 #include "MemoryWaveDevices.h"
 #include "TestFiles.h"
-
-// Waits for a condition that the player's thread brings about; false after ten seconds.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 class CdPlayerTest : public ::testing::Test {
   protected:

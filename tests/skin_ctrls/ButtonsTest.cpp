@@ -24,7 +24,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "QtTestMain.h"
 #include "SkinControlSet.h"
 #include "SkinCtrls.h"
 #include "TestControlSkin.h"
@@ -59,8 +58,6 @@ QPoint faceSpot(QWidget* w) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN
 
 TEST(SkinButton, DisableTagLeavesTheButtonAlone) {
     auto skin = makeSkin();

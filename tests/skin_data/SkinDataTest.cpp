@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "LZH.h"
-#include "QtTestMain.h"
 #include "ShippedSkin.h"
 #include "SkinManage.h"
 #include "SkinReader.h"
@@ -179,5 +178,3 @@ TEST_F(SkinData, ShippedSkinLoadsWhole) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

@@ -4,7 +4,6 @@
 #include <QTest>
 #include <QWindow>
 
-#include "QtTestMain.h"
 #include "TestSkin.h"
 
 namespace {
@@ -192,5 +191,3 @@ TEST_F(FrameTest, ADestroyedWindowIsForgotten) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPainter>
 
-#include "QtTestMain.h"
 #include "SkinPainters.h"
 #include "WinSkinData.h"
 
@@ -177,5 +176,3 @@ TEST(SkinDrawing, ScratchGrowsAndIsCleared) {
     EXPECT_GE(second.height(), 30);
     EXPECT_EQ(second.pixel(5, 5), 0u);
 }
-
-QUILLON_QT_TEST_MAIN

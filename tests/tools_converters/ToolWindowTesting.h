@@ -1,26 +1,21 @@
-// Driving the tool windows as a user does: clicks, typing, file dialogs and message boxes,
-// and watching which thread touches the widgets.
+// Driving the tool windows as a user does: clicks and typing here, and the window test toolkit
+// (file dialogs, message boxes, thread watching, waiting).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <atomic>
 #include <filesystem>
-#include <memory>
-#include <vector>
 
+#include "AnswerFileDialog.h"
+#include "BoxCatcher.h"
 #include "TestFiles.h"
+#include "ThreadWatch.h"
+#include "WaitFor.h"
 
 template <typename T>
 T* child(QWidget* window, const char* name) {
@@ -38,104 +33,6 @@ inline void type(QWidget* window, const char* box, const std::string& text) {
     edit->clear();
     QTest::keyClicks(edit, QString::fromStdString(text));
 }
-
-// What a file dialog showed and whether it came up at all.
-struct FileDialogSeen {
-    bool shown = false;
-    QStringList filters;
-    QString defaultSuffix;
-};
-
-// Once the next file dialog is up, goes to the folder of path, types the file's name into
-// the name box and clicks the accept button, or with accept false the cancel button.
-inline std::shared_ptr<FileDialogSeen> answerFileDialog(const QString& path, bool accept = true) {
-    auto seen = std::make_shared<FileDialogSeen>();
-    QTimer::singleShot(0, [seen, path, accept] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        seen->shown = true;
-        seen->filters = dialog->nameFilters();
-        seen->defaultSuffix = dialog->defaultSuffix();
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (!edit || !buttons) {
-            dialog->reject();
-            FAIL() << "the dialog has changed its make-up";
-        }
-        const QFileInfo target(path);
-        dialog->setDirectory(target.absolutePath());
-        edit->clear();
-        QTest::keyClicks(edit, target.fileName());
-        QPushButton* button = accept ? (buttons->button(QDialogButtonBox::Save)
-                                            ? buttons->button(QDialogButtonBox::Save)
-                                            : buttons->button(QDialogButtonBox::Open))
-                                     : buttons->button(QDialogButtonBox::Cancel);
-        QTest::mouseClick(button, Qt::LeftButton);
-        if (dialog->isVisible()) {
-            dialog->reject();
-            ADD_FAILURE() << "the dialog did not take " << path.toStdString();
-        }
-    });
-    return seen;
-}
-
-// Answers every message box that comes up while it lives, noting what each said.
-class BoxCatcher {
-  public:
-    struct Box {
-        QString text, title;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-    };
-
-    BoxCatcher() {
-        m_timer.setInterval(5);
-        m_timer.callOnTimeout([this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            boxes.push_back({box->text(), box->windowTitle(), box->icon()});
-            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        });
-        m_timer.start();
-    }
-    QStringList texts() const {
-        QStringList result;
-        for (const Box& box : boxes)
-            result << box.text;
-        return result;
-    }
-
-    std::vector<Box> boxes;
-
-  private:
-    QTimer m_timer;
-};
-
-// Counts the changes of the gauge and of the buttons' enabled state, and those of them made
-// off the UI thread.
-class ThreadWatch : public QObject {
-  public:
-    ThreadWatch(QProgressBar* gauge, std::initializer_list<QWidget*> buttons) {
-        connect(
-            gauge, &QProgressBar::valueChanged, this, [this] { note(gaugeChanges); },
-            Qt::DirectConnection);
-        for (QWidget* button : buttons)
-            button->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::EnabledChange) note(buttonChanges);
-        return false;
-    }
-
-    std::atomic<int> gaugeChanges{0};
-    std::atomic<int> buttonChanges{0};
-    std::atomic<int> offThread{0};
-
-  private:
-    void note(std::atomic<int>& counter) {
-        ++counter;
-        if (QThread::currentThread() != qApp->thread()) ++offThread;
-    }
-};
 
 // A fresh temporary folder as the working folder, where the file dialogs start.
 class ToolWindowTest : public ::testing::Test {

@@ -284,13 +284,13 @@ TEST_F(PlayerTest, LoopReplaysTheFileUntilSwitchedOff) {
 }
 
 TEST_F(PlayerTest, ErrorsAreReportedAndTheWindowStaysIdle) {
-    MessageBoxCatcher boxes;
+    BoxCatcher boxes;
     add("broken.ogg");
     select(0);
     click("button1");
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("is not an Ogg Vorbis file"))
-        << boxes.texts[0].toStdString();
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].contains("is not an Ogg Vorbis file"))
+        << boxes.texts()[0].toStdString();
     EXPECT_EQ(text("Label4"), "broken.ogg");
     EXPECT_TRUE(idle());
 
@@ -299,8 +299,8 @@ TEST_F(PlayerTest, ErrorsAreReportedAndTheWindowStaysIdle) {
     select(1);
     devices->failAfter(20000);
     click("button1");
-    ASSERT_TRUE(waitFor([&] { return boxes.texts.size() == 2; }));
-    EXPECT_EQ(boxes.texts[1], "The sound device stopped working.");
+    ASSERT_TRUE(waitFor([&] { return boxes.texts().size() == 2; }));
+    EXPECT_EQ(boxes.texts()[1], "The sound device stopped working.");
     EXPECT_TRUE(idle());
     EXPECT_LT(devices->played().size(), sixty->size());
 }

@@ -194,14 +194,14 @@ TEST_F(RecorderTest, CancelLeavesAValidShorterFile) {
 }
 
 TEST_F(RecorderTest, AMissingOrRefusingDeviceIsReportedAndTheWindowStaysUsable) {
-    MessageBoxCatcher boxes;
+    BoxCatcher boxes;
     install({});
     open();
-    ASSERT_EQ(boxes.texts, QStringList{"Device 0 is not available."}) << "once, at creation";
+    ASSERT_EQ(boxes.texts(), QStringList{"Device 0 is not available."}) << "once, at creation";
     EXPECT_EQ(child<QLabel>("Label2")->text(), "");
     record("none.wav");
-    ASSERT_EQ(boxes.texts.size(), 2);
-    EXPECT_EQ(boxes.texts[1], "There is no recording device.");
+    ASSERT_EQ(boxes.texts().size(), 2);
+    EXPECT_EQ(boxes.texts()[1], "There is no recording device.");
     EXPECT_TRUE(idle());
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.wav")));
     window.reset();
@@ -211,22 +211,22 @@ TEST_F(RecorderTest, AMissingOrRefusingDeviceIsReportedAndTheWindowStaysUsable) 
     open();
     choose("bits8");
     record("eight.wav");
-    ASSERT_EQ(boxes.texts.size(), 3);
-    EXPECT_EQ(boxes.texts[2], "The recording device cannot record 22050 Hz, 8 bits, 1 channel.");
+    ASSERT_EQ(boxes.texts().size(), 3);
+    EXPECT_EQ(boxes.texts()[2], "The recording device cannot record 22050 Hz, 8 bits, 1 channel.");
     EXPECT_TRUE(idle());
     choose("bits16");
     recordAndWait("sixteen.wav");
     EXPECT_EQ(checkWav(dir.file("sixteen.wav"), 1, 16, 22050), 1323000u);
-    EXPECT_EQ(boxes.texts.size(), 3);
+    EXPECT_EQ(boxes.texts().size(), 3);
 }
 
 TEST_F(RecorderTest, ADeviceLostDuringTheRecordingIsReportedOnceItHasEnded) {
-    MessageBoxCatcher boxes;
+    BoxCatcher boxes;
     open();
     devices->failAfter(100000);
     record("lost.wav");
-    ASSERT_TRUE(waitFor([&] { return boxes.texts.size() == 1; }));
-    EXPECT_EQ(boxes.texts[0], "The recording device stopped working.");
+    ASSERT_TRUE(waitFor([&] { return boxes.texts().size() == 1; }));
+    EXPECT_EQ(boxes.texts()[0], "The recording device stopped working.");
     EXPECT_TRUE(idle());
     const size_t data = checkWav(dir.file("lost.wav"), 1, 16, 22050);
     EXPECT_LE(data, 100000u);

@@ -1,113 +1,26 @@
-// What the player and recorder tests share: answering file dialogs and message boxes as a
-// user would, watching which thread changes the controls, and sound files made to order.
+// What the player and recorder tests share: the window test toolkit (file dialogs, message
+// boxes, thread watching, waiting) and Ogg Vorbis files made to order.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "ACS_Vorbis.h"
+#include "AnswerFileDialog.h"
+#include "BoxCatcher.h"
 #include "FakeSource.h"
 #include "Synth.h"
 #include "TestFiles.h"
+#include "ThreadWatch.h"
+#include "WaitFor.h"
 
 namespace testing_windows {
-
-// Once a file dialog is up, goes to the folder of path, types the file's name and clicks the
-// accept button, or with accept false the cancel button.
-inline void answerFileDialog(const QString& path, bool accept = true) {
-    QTimer::singleShot(0, [path, accept] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr) << "no file dialog came up";
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (!edit || !buttons) {
-            dialog->reject();
-            FAIL() << "the file dialog has changed its make-up";
-        }
-        const QFileInfo file(path);
-        dialog->setDirectory(file.absolutePath());
-        edit->clear();
-        QTest::keyClicks(edit, file.fileName());
-        QPushButton* button = accept ? buttons->button(buttons->button(QDialogButtonBox::Save)
-                                                           ? QDialogButtonBox::Save
-                                                           : QDialogButtonBox::Open)
-                                     : buttons->button(QDialogButtonBox::Cancel);
-        if (!button) {
-            dialog->reject();
-            FAIL() << "no button to click";
-        }
-        QTest::mouseClick(button, Qt::LeftButton);
-        if (dialog->isVisible()) {
-            dialog->reject();
-            FAIL() << "the file dialog did not take " << path.toStdString();
-        }
-    });
-}
-
-// Answers every message box that comes up while it lives, keeping their texts. It looks
-// from a timer, so boxes raised at any time (also from a constructor) are caught.
-class MessageBoxCatcher : public QObject {
-  public:
-    MessageBoxCatcher() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            texts << box->text();
-            box->done(QMessageBox::Ok);
-        });
-        m_timer.start(5);
-    }
-    QStringList texts;
-
-  private:
-    QTimer m_timer;
-};
-
-// Counts the changes of the watched controls (enabled state, gauge value) and those of
-// them made on another thread than the window's.
-class ThreadWatch : public QObject {
-  public:
-    void watch(QWidget* widget) {
-        widget->installEventFilter(this);
-        if (auto* gauge = qobject_cast<QProgressBar*>(widget))
-            connect(
-                gauge, &QProgressBar::valueChanged, this, [this] { count(); },
-                Qt::DirectConnection);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::EnabledChange) count();
-        return false;
-    }
-    std::atomic<int> changes{0};
-    std::atomic<int> offThread{0};
-
-  private:
-    void count() {
-        ++changes;
-        if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++offThread;
-    }
-};
-
-// Waits by running the event loop; generous, for the sanitizer builds.
-template <typename Condition>
-bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, 30000);
-}
 
 // Encodes `seconds` of mono music at `rate` Hz into an Ogg Vorbis file.
 inline void writeOgg(const std::string& path, double seconds, int rate = 8000) {

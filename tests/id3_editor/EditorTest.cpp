@@ -18,9 +18,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "QtTestMain.h"
+#include "BoxCatcher.h"
 #include "TagBytes.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 #include "id3editor.h"
 
 using namespace std::string_literals;
@@ -33,13 +34,7 @@ void PrintTo(const QString& text, std::ostream* out) {
 
 namespace {
 
-struct Box {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttons = 0;
-    QPoint offCentre;  // of the box from the middle of the screen
-};
+using Box = BoxCatcher::Box;
 
 const char* const kBoxNames[] = {"TagExistsValue", "VersionValue", "SizeValue", "TitleEdit",
                                  "ArtistEdit",     "AlbumEdit",    "TrackEdit", "YearEdit",
@@ -66,12 +61,6 @@ class EditorTest : public ::testing::Test {
         // The editor starts browsing in the start directory.
         fs::current_path(m_dir.path());
 
-        // Every box that comes up is noted and closed with its OK button, so that a box the
-        // test did not foresee fails the test instead of hanging it.
-        m_answerer.setInterval(5);
-        QObject::connect(&m_answerer, &QTimer::timeout, [this] { answerBox(); });
-        m_answerer.start();
-
         m_editor = std::make_unique<Tid3editormain>();
         m_editor->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_editor.get()));
@@ -79,20 +68,10 @@ class EditorTest : public ::testing::Test {
     }
     void TearDown() override {
         m_editor.reset();
-        m_answerer.stop();
         fs::current_path(m_previous);
         EXPECT_TRUE(m_boxes.empty()) << "unanswered for: " << m_boxes.front().text.toStdString();
     }
 
-    void answerBox() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        const QPoint centre = box->screen()->availableGeometry().center();
-        m_boxes.push_back({box->text(), box->windowTitle(), box->icon(),
-                           static_cast<int>(box->buttons().size()),
-                           box->frameGeometry().center() - centre});
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    }
     // The texts of the boxes shown since the last call.
     QStringList boxTexts() {
         QStringList texts;
@@ -121,7 +100,7 @@ class EditorTest : public ::testing::Test {
     bool blank() const { return allBoxes().join(QString()).isEmpty(); }
 
     bool waitForFiles(int count) const {
-        return QTest::qWaitFor(
+        return waitFor(
             [&] { return fileList()->model()->rowCount(fileList()->rootIndex()) == count; });
     }
     QStringList listedFiles() const {
@@ -169,8 +148,9 @@ class EditorTest : public ::testing::Test {
     fs::path m_previous;
     const std::string m_audio = audio(3000) + trailerTag();
     const std::string m_picture = "\0image/png\0\3\0\x89PNG"s + std::string(40, 'p');
-    QTimer m_answerer;
-    std::vector<Box> m_boxes;
+    // Every box that comes up is noted and closed with its OK button.
+    BoxCatcher m_answerer;
+    std::vector<Box>& m_boxes = m_answerer.boxes;
     std::unique_ptr<Tid3editormain> m_editor;
 };
 
@@ -365,7 +345,7 @@ TEST_F(EditorTest, ChoosingAnotherFolderEmptiesTheSelectionAndTheBoxes) {
     const QString target = QString::fromStdString((m_dir.path() / "more").string());
     // The tree fills in the background and its rows may still move: click until the click
     // lands on the folder.
-    ASSERT_TRUE(QTest::qWaitFor([&] {
+    ASSERT_TRUE(waitFor([&] {
         folders->scrollTo(more);
         const QRect place = folders->visualRect(more);
         if (!place.isValid()) return false;
@@ -400,12 +380,10 @@ TEST_F(EditorTest, ShowingAgainStartsAfreshFromWhatTheSelectedFileHolds) {
     m_editor->show();
     // The selection was kept; the boxes show the file, not the typing of before.
     EXPECT_EQ(m_editor->FileName(), qpath("tagged.mp3"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text("TitleEdit") == "Song"; }));
+    ASSERT_TRUE(waitFor([&] { return text("TitleEdit") == "Song"; }));
     EXPECT_EQ(text("TrackEdit"), "7");
     // So "Save" straight away keeps the tag's fields.
     click("savebutton");
     EXPECT_EQ(text("GenreEdit"), "Rock");
     EXPECT_TRUE(boxTexts().isEmpty());
 }
-
-QUILLON_QT_TEST_MAIN

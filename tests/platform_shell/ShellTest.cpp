@@ -1,46 +1,15 @@
 // The desktop services: dialogs driven as a user drives them, opening documents, attributes.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <QFileInfo>
+#include <QUrl>
 #include <filesystem>
 
-#include "QtTestMain.h"
+#include "AnswerFileDialog.h"
 #include "Shell.h"
 #include "TestFiles.h"
 
 namespace {
-
-// Once the dialog is up, types into its file name box and clicks its accept button, or with
-// accept false its cancel button. (Return in the box would go to the completer's list.)
-void answerDialog(const QString& text, bool accept = true) {
-    QTimer::singleShot(0, [text, accept] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (!edit || !buttons) {
-            dialog->reject();
-            FAIL() << "the dialog has changed its make-up";
-        }
-        edit->clear();
-        QTest::keyClicks(edit, text);
-        QPushButton* button = buttons->button(accept ? (buttons->button(QDialogButtonBox::Save)
-                                                            ? QDialogButtonBox::Save
-                                                            : QDialogButtonBox::Open)
-                                                     : QDialogButtonBox::Cancel);
-        if (!button) {
-            dialog->reject();
-            FAIL() << "no button to click";
-        }
-        QTest::mouseClick(button, Qt::LeftButton);
-    });
-}
 
 TEST(ShellTest, FiltersAreTranslated) {
     EXPECT_EQ(dialogFilter("*.wav|*.wav"), "*.wav (*.wav)");
@@ -51,17 +20,17 @@ TEST(ShellTest, FiltersAreTranslated) {
 TEST(ShellTest, SaveDialogAddsTheExtensionAndDoesNotAskAboutExistingFiles) {
     TempDir dir;
     const QString folder = QString::fromStdString(dir.path().string());
-    answerDialog("song");
+    answerFileDialog("song");
     EXPECT_EQ(saveFileDialog(nullptr, "*.ogg|*.ogg", "ogg", {}, folder),
               QString::fromStdString(dir.file("song.ogg")));
 
     writeBytes(dir.file("old.mp3"), {1, 2, 3});
-    answerDialog("old.mp3");
+    answerFileDialog("old.mp3");
     EXPECT_EQ(saveFileDialog(nullptr, "*.mp3|*.mp3", "mp3", {}, folder),
               QString::fromStdString(dir.file("old.mp3")));
     EXPECT_EQ(readBytes(dir.file("old.mp3")).size(), 3u) << "choosing does not touch the file";
 
-    answerDialog("ignored", false);
+    answerFileDialog("ignored", false);
     EXPECT_TRUE(saveFileDialog(nullptr, "*.mp3|*.mp3", "mp3").isEmpty());
 }
 
@@ -69,15 +38,15 @@ TEST(ShellTest, OpenDialogAndFolderChooserReturnTheChoice) {
     TempDir dir;
     writeBytes(dir.file("in.wav"), {0});
     const QString folder = QString::fromStdString(dir.path().string());
-    answerDialog("in.wav");
+    answerFileDialog("in.wav");
     EXPECT_EQ(openFileDialog(nullptr, "*.wav|*.wav", {}, folder),
               QString::fromStdString(dir.file("in.wav")));
 
     std::filesystem::create_directory(dir.path() / "out");
-    answerDialog("out");
+    answerFileDialog("out");
     EXPECT_EQ(selectDirectory(nullptr, "Select a directory", folder),
               QString::fromStdString(dir.file("out")));
-    answerDialog("", false);
+    answerFileDialog("", false);
     EXPECT_TRUE(selectDirectory(nullptr).isEmpty());
 }
 
@@ -106,5 +75,3 @@ TEST(ShellTest, MakeWritableClearsTheReadOnlyAttribute) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

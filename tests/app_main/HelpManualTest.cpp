@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "BoxCatcher.h"
 #include "DriveList.h"
 #include "HelpManual.h"
 #include "MainUnit.h"
@@ -57,26 +58,6 @@ std::string brokenLinks(const QString& folder) {
     if (count == 0) broken << folder + " holds no pages";
     return broken.join(QLatin1Char('\n')).toStdString();
 }
-
-// Answers the message boxes that come up while it lives, keeping their texts.
-class BoxCatcher {
-  public:
-    BoxCatcher() {
-        m_timer.setInterval(5);
-        m_timer.callOnTimeout([this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            texts << box->text();
-            titles << box->windowTitle();
-            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        });
-        m_timer.start();
-    }
-    QStringList texts, titles;
-
-  private:
-    QTimer m_timer;
-};
 
 // Records what the desktop is asked to open, answering as told.
 class Desktop {
@@ -135,7 +116,7 @@ TEST(HelpManualTest, TheDesktopIsAskedToOpenTheFirstPage) {
     BoxCatcher boxes;
     openManual(nullptr, installed.bin);
     EXPECT_EQ(desktop.opened.join('|').toStdString(), installed.manual().toStdString());
-    EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
 TEST(HelpManualTest, AMissingManualOrAnUnwillingDesktopIsReported) {
@@ -145,10 +126,11 @@ TEST(HelpManualTest, AMissingManualOrAnUnwillingDesktopIsReported) {
         BoxCatcher boxes;
         openManual(nullptr, installed.bin);
         EXPECT_TRUE(desktop.opened.isEmpty());
-        ASSERT_EQ(boxes.texts.size(), 1);
-        EXPECT_TRUE(boxes.texts[0].startsWith("The user's manual is not installed."));
-        EXPECT_TRUE(boxes.texts[0].endsWith(installed.manual())) << boxes.texts[0].toStdString();
-        EXPECT_EQ(boxes.titles[0], "Quillon");
+        ASSERT_EQ(boxes.texts().size(), 1);
+        EXPECT_TRUE(boxes.texts()[0].startsWith("The user's manual is not installed."));
+        EXPECT_TRUE(boxes.texts()[0].endsWith(installed.manual()))
+            << boxes.texts()[0].toStdString();
+        EXPECT_EQ(boxes.titles()[0], "Quillon");
     }
     installed.writeManual();
     {
@@ -156,9 +138,10 @@ TEST(HelpManualTest, AMissingManualOrAnUnwillingDesktopIsReported) {
         BoxCatcher boxes;
         openManual(nullptr, installed.bin);
         EXPECT_EQ(desktop.opened.join('|').toStdString(), installed.manual().toStdString());
-        ASSERT_EQ(boxes.texts.size(), 1);
-        EXPECT_TRUE(boxes.texts[0].startsWith("The desktop could not open the user's manual."));
-        EXPECT_TRUE(boxes.texts[0].endsWith(installed.manual())) << boxes.texts[0].toStdString();
+        ASSERT_EQ(boxes.texts().size(), 1);
+        EXPECT_TRUE(boxes.texts()[0].startsWith("The desktop could not open the user's manual."));
+        EXPECT_TRUE(boxes.texts()[0].endsWith(installed.manual()))
+            << boxes.texts()[0].toStdString();
     }
 }
 
@@ -177,9 +160,9 @@ TEST(HelpManualTest, HelpContentsLooksFromTheProgramsFolder) {
         ASSERT_NE(help, nullptr);
         help->trigger();
         EXPECT_TRUE(desktop.opened.isEmpty());
-        ASSERT_EQ(boxes.texts.size(), 1);
+        ASSERT_EQ(boxes.texts().size(), 1);
         EXPECT_TRUE(
-            boxes.texts[0].endsWith(expectedManual(QCoreApplication::applicationDirPath())));
+            boxes.texts()[0].endsWith(expectedManual(QCoreApplication::applicationDirPath())));
     }
     std::filesystem::current_path(previous);
 }

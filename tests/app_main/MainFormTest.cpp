@@ -13,9 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "DiscImages.h"
 #include "DriveList.h"
@@ -23,23 +21,12 @@
 #include "IniFile.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
-#include "QtTestMain.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 
 namespace {
 
 using quillon::cdplayer::CdMode;
-
-// Waits for what the player's thread brings about; false after ten seconds.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QTest::qWait(1);
-    }
-    return true;
-}
 
 class MainFormTest : public ::testing::Test {
   protected:
@@ -207,11 +194,11 @@ TEST_F(MainFormTest, RefreshingTheRowsKeepsTheUsersPlace) {
 
     // The player starts from the first selected row, and steps from there.
     QTest::mouseClick(control<QToolButton>("playButton"), Qt::LeftButton);
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 2; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 2; }));
     QTest::mouseClick(control<QRadioButton>("oggcheck"), Qt::LeftButton);
     QTest::mouseClick(control<QToolButton>("nextButton"), Qt::LeftButton);
     EXPECT_EQ(selectedRows(), (QList<int>{2}));
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 3; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 3; }));
     main.stopPlaying();
 }
 
@@ -221,7 +208,7 @@ TEST_F(MainFormTest, PlayerFollowsTheRows) {
     main.Timer1Timer();
     list()->clearSelection();
     main.playTrack();  // no row selected: track 1
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
     EXPECT_EQ(main.mediaPlayer().position().track, 1);
     main.Timer1Timer();
     EXPECT_TRUE(status().startsWith("  Track:1  Playing Time:  00:0")) << status().toStdString();
@@ -235,14 +222,14 @@ TEST_F(MainFormTest, PlayerFollowsTheRows) {
     main.nextTrack();  // the last row wraps to the first
     EXPECT_TRUE(list()->topLevelItem(0)->isSelected());
     EXPECT_FALSE(list()->topLevelItem(2)->isSelected());
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 1; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 1; }));
     main.previousTrack();  // the first wraps to the last
     EXPECT_TRUE(list()->topLevelItem(2)->isSelected());
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().position().track == 3; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().position().track == 3; }));
 
     main.stopPlaying();
     sound->holdOutput(false);
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::stopped; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().mode() == CdMode::stopped; }));
     main.ejectOrClose();
     EXPECT_EQ(main.mediaPlayer().mode(), CdMode::open);
     main.Timer1Timer();
@@ -319,7 +306,7 @@ TEST_F(DriveBoxTest, ChoosingADriveListsPlaysAndRipsItsDisc) {
     list()->clearSelection();
     list()->topLevelItem(2)->setSelected(true);
     main.playTrack();
-    ASSERT_TRUE(eventually([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
+    ASSERT_TRUE(waitFor([&] { return main.mediaPlayer().mode() == CdMode::playing; }));
     EXPECT_EQ(main.mediaPlayer().position().track, 3);
 
     // The rip job reads the chosen drive, and the player comes back to it afterwards.
@@ -400,5 +387,3 @@ TEST(ErrorReportTest, AddsAFullStopOnlyAfterOtherCharacters) {
 }
 
 }  // namespace
-
-QUILLON_QT_TEST_MAIN

@@ -1,3 +1,0 @@
-#include "QtTestMain.h"
-
-QUILLON_QT_TEST_MAIN
