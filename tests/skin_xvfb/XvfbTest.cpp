@@ -5,9 +5,7 @@
 // in the `screens` folder beside this program.
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
-#ifdef QUILLON_HAVE_XTEST
 #include <xcb/xtest.h>
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -105,7 +103,6 @@ std::optional<uint32_t> xDecorations(const QWidget& window) {
 
 // ---- Keys pressed at the server, as from a keyboard ----
 
-#ifdef QUILLON_HAVE_XTEST
 // The keycode the server's keyboard map gives the keysym, or 0.
 xcb_keycode_t keycodeOf(xcb_keysym_t keysym) {
     xcb_connection_t* c = xConnection();
@@ -161,7 +158,6 @@ std::vector<xcb_keysym_t> keysymsOf(const QKeySequence& sequence) {
         return {};
     return syms;
 }
-#endif
 
 // Takes the shortcut events of actions for itself, so that a test sees which action a key
 // reached without running what the action does (most open a modal window).
@@ -533,9 +529,6 @@ TEST_F(XvfbTest, TheMenuBarOpensFileOnAltFAndAMenuOnAClick) {
 }
 
 TEST_F(XvfbTest, EveryMenuShortcutOfEveryWindowWorksWithKeysFromTheServer) {
-#ifndef QUILLON_HAVE_XTEST
-    GTEST_SKIP() << "built without XTest (libxcb-xtest0-dev)";
-#else
     // The windows whose menu bar the frame draws.
     std::vector<QWidget*> windows;
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -583,7 +576,6 @@ TEST_F(XvfbTest, EveryMenuShortcutOfEveryWindowWorksWithKeysFromTheServer) {
     ASSERT_TRUE(pressKeys({0xFFE9, 'f'}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return fileMenu->isVisible(); }, kTimeout));
     fileMenu->hide();
-#endif
 }
 
 }  // namespace
