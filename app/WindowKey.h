@@ -22,7 +22,7 @@ enum class WindowKey {
 };
 
 // Every key, in the order start-up makes the windows.
-constexpr std::array kWindowKeys = {
+inline constexpr std::array kWindowKeys = {
     WindowKey::aboutForm,    WindowKey::options,         WindowKey::rename,   WindowKey::cdMsgForm,
     WindowKey::mixer,        WindowKey::ripPropressForm, WindowKey::recorder, WindowKey::oggPlayer,
     WindowKey::wav2mp3,      WindowKey::ogg2wav,         WindowKey::wav2ogg,  WindowKey::ogg2mp3,

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <optional>
 
-namespace bench {
+namespace quillon::bench {
 
 namespace {
 
@@ -250,4 +250,4 @@ void printTable(const std::vector<Row>& rows, const TableLayout& layout) {
     }
 }
 
-}  // namespace bench
+}  // namespace quillon::bench

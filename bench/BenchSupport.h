@@ -11,7 +11,7 @@
 
 #include "Process.h"
 
-namespace bench {
+namespace quillon::bench {
 
 namespace fs = std::filesystem;
 
@@ -144,4 +144,4 @@ struct TableLayout {
 // The explanation, the header and a line of medians for each row, on stdout.
 void printTable(const std::vector<Row>& rows, const TableLayout& layout);
 
-}  // namespace bench
+}  // namespace quillon::bench

@@ -17,7 +17,7 @@
 #include "Streams.h"
 
 namespace fs = std::filesystem;
-using namespace bench;
+using namespace quillon::bench;
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "WinSkinData.h"
 
 namespace fs = std::filesystem;
-using namespace bench;
+using namespace quillon::bench;
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "BenchSupport.h"
 
 namespace fs = std::filesystem;
-using namespace bench;
+using namespace quillon::bench;
 
 namespace {
 

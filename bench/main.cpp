@@ -12,7 +12,7 @@
 #include "Synth.h"
 
 namespace fs = std::filesystem;
-using namespace bench;
+using namespace quillon::bench;
 
 namespace {
 

@@ -111,23 +111,38 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, int gaugeSpan) {
     return false;
 }
 
+std::size_t RipJob::nextChecked(std::size_t from) const {
+    const std::size_t rows = m_request.tracks->size();
+    while (from < rows && !m_request.tracks->row(from).checked)
+        ++from;
+    return from;
+}
+
+const TrackRow& RipJob::startRow(std::size_t index) {
+    const TrackRow& row = m_request.tracks->row(index);
+    setButton(RipButton::cancel);
+    setCaption(processingCaption(row));
+    return row;
+}
+
+void RipJob::endPass() {
+    const bool cancelled = m_cancel;
+    m_cancel = false;
+    finish();
+    end(cancelled ? RipOutcome::cancelled : RipOutcome::finished);
+}
+
 void RipJob::wavPass() {
     std::string lastOutput;
     const std::size_t rows = m_request.tracks->size();
-    for (std::size_t index = 0; index < rows; ++index) {
-        const TrackRow& row = m_request.tracks->row(index);
-        if (!row.checked) continue;
-        setButton(RipButton::cancel);
-        setCaption(processingCaption(row));
+    for (std::size_t index = nextChecked(0); index < rows; index = nextChecked(index + 1)) {
+        const TrackRow& row = startRow(index);
         lastOutput = outputPath(m_request.outputFolder, row.name);
         if (!ripRow(index, lastOutput, 100)) return;
         if (m_cancel) break;
     }
-    const bool cancelled = m_cancel;
-    if (cancelled) removeQuietly(lastOutput);  // the partial file of the current track
-    m_cancel = false;
-    finish();
-    end(cancelled ? RipOutcome::cancelled : RipOutcome::finished);
+    if (m_cancel) removeQuietly(lastOutput);  // the partial file of the current track
+    endPass();
 }
 
 void RipJob::mp3Pass() {
@@ -135,11 +150,8 @@ void RipJob::mp3Pass() {
     // this job created it.
     std::string partialTemp, partialOutput;
     const std::size_t rows = m_request.tracks->size();
-    for (std::size_t index = 0; index < rows; ++index) {
-        const TrackRow& row = m_request.tracks->row(index);
-        if (!row.checked) continue;
-        setButton(RipButton::cancel);
-        setCaption(processingCaption(row));
+    for (std::size_t index = nextChecked(0); index < rows; index = nextChecked(index + 1)) {
+        const TrackRow& row = startRow(index);
         const std::string output = outputPath(m_request.outputFolder, row.name);
         const std::string temp = output + kTemporarySuffix;
         if (!ripRow(index, temp, 40)) return;
@@ -172,29 +184,21 @@ void RipJob::mp3Pass() {
         }
         removeQuietly(temp);
     }
-    const bool cancelled = m_cancel;
-    if (cancelled) {
+    if (m_cancel) {
         removeQuietly(partialTemp);
         if (!partialOutput.empty()) removeQuietly(partialOutput);
         m_observer.closeWindow();
     }
-    m_cancel = false;
-    finish();
-    end(cancelled ? RipOutcome::cancelled : RipOutcome::finished);
+    endPass();
 }
 
 void RipJob::oggPass() {
-    const std::size_t rows = m_request.tracks->size();
-    std::size_t index = 0;
-    while (index < rows && !m_request.tracks->row(index).checked)
-        ++index;
-    if (index == rows) {
+    const std::size_t index = nextChecked(0);
+    if (index == m_request.tracks->size()) {
         end(m_outcome == RipOutcome::none ? RipOutcome::finished : m_outcome);
         return;
     }
-    const TrackRow& row = m_request.tracks->row(index);
-    setButton(RipButton::cancel);
-    setCaption(processingCaption(row));
+    const TrackRow& row = startRow(index);
     const std::string output = outputPath(m_request.outputFolder, row.name);
     const std::string temp = output + kTemporarySuffix;
     if (!ripRow(index, temp, 40)) return;

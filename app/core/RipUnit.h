@@ -107,6 +107,12 @@ class RipJob {
     void vorbisProgress(int progress);
     void vorbisDone();
 
+    // The first checked row at or after `from`; the row count when there is none.
+    std::size_t nextChecked(std::size_t from) const;
+    // Shows the row as the one in work: its caption, and Cancel on the button.
+    const TrackRow& startRow(std::size_t index);
+    // Ends a WAV or MP3 pass, cancelled or done.
+    void endPass();
     // Rips row `index` to path; false when the job ended with an error.
     bool ripRow(std::size_t index, const std::string& path, int gaugeSpan);
     void fail(const std::string& message);
