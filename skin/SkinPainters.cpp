@@ -145,14 +145,25 @@ QImage DrawNineSlice(QSize destination, const TDataSkinObject& object, int frame
         object.Tile != 0, object.FrameCount, frame);
 }
 
+namespace {
+
+// The black picture a painter composes into before drawing it at destination; null when
+// there is nothing to draw (an empty place, no image, or no memory for the picture).
+QImage composingPicture(const QRect& destination, const QImage& image) {
+    if (destination.width() <= 0 || destination.height() <= 0 || image.isNull()) return {};
+    QImage bitmap(destination.size(), QImage::Format_RGB32);
+    if (!bitmap.isNull()) bitmap.fill(Qt::black);
+    return bitmap;
+}
+
+}  // namespace
+
 void DrawThreePart(QPainter& painter, const QRect& destination, const QImage& image, bool vertical,
                    bool transparent, int frameCount, int frame, int left, int right) {
-    const int W = destination.width();
-    const int H = destination.height();
-    if (W <= 0 || H <= 0 || image.isNull()) return;
-    QImage bitmap(W, H, QImage::Format_RGB32);
+    QImage bitmap = composingPicture(destination, image);
     if (bitmap.isNull()) return;
-    bitmap.fill(Qt::black);
+    const int W = bitmap.width();
+    const int H = bitmap.height();
     const QImage src = asRgb32(image);
     const QRect f = SkinFrameRect(src, frameCount, frame, vertical);
     const int L = std::max(0, left);
@@ -172,12 +183,9 @@ void DrawThreePart(QPainter& painter, const QRect& destination, const QImage& im
 
 void DrawFrameTransparent(QPainter& painter, const QRect& destination, const QImage& image,
                           int frame, bool transparent) {
-    const int W = destination.width();
-    const int H = destination.height();
-    if (W <= 0 || H <= 0 || image.isNull()) return;
-    QImage bitmap(W, H, QImage::Format_RGB32);
+    QImage bitmap = composingPicture(destination, image);
     if (bitmap.isNull()) return;
-    bitmap.fill(Qt::black);
+    const int W = bitmap.width();
     const QImage src = asRgb32(image);
     const QRect source(W * (std::max(1, frame) - 1), 0, W, src.height());
     if (!source.intersects(src.rect())) return;  // no such frame: nothing to show
