@@ -87,8 +87,8 @@ int main() {
     Run fast{1e9};
     Run secure{1e9};
     for (int round = 0; round < 3; ++round) {  // the best of three, alternating
-        const Run f = ripDisc(disc, ReadMode::Fast);
-        const Run s = ripDisc(disc, ReadMode::Secure);
+        const Run f = ripDisc(disc, ReadMode::fast);
+        const Run s = ripDisc(disc, ReadMode::secure);
         if (f.seconds < fast.seconds) fast = f;
         if (s.seconds < secure.seconds) secure = s;
     }

@@ -125,7 +125,7 @@ SecureReader::SecureReader(SectorReader& reader, ReadOptions options)
 
 void SecureReader::readSectors(std::uint32_t first, std::uint32_t count, std::uint8_t* out,
                                RangeReport& report) {
-    report.secure = m_options.mode == ReadMode::Secure;
+    report.secure = m_options.mode == ReadMode::secure;
     if (!report.secure) {
         readFast(first, count, out, report);
         return;

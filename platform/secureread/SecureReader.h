@@ -30,10 +30,10 @@
 
 namespace quillon::secureread {
 
-enum class ReadMode { Fast, Secure };
+enum class ReadMode { fast, secure };
 
 struct ReadOptions {
-    ReadMode mode = ReadMode::Secure;
+    ReadMode mode = ReadMode::secure;
     int retries = 20;                  // re-reads of a disputed sector after the two passes
     std::uint32_t blockSectors = 100;  // sectors compared together; bounds the memory held
     std::uint32_t maxJitterSamples = 2 * kSamplesPerSector;  // largest shift looked for

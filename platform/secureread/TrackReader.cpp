@@ -38,7 +38,7 @@ std::string formatFramePosition(std::uint32_t frames) {
 TrackReport readTrack(SecureReader& reader, TrackSpan track, std::int32_t offsetSamples,
                       std::uint32_t leadOutSector, const AudioSink& sink) {
     TrackReport report;
-    report.reading.secure = reader.options().mode == ReadMode::Secure;
+    report.reading.secure = reader.options().mode == ReadMode::secure;
     const std::int64_t total = std::int64_t{track.sectorCount} * kSamplesPerSector;
     const std::int64_t start = std::int64_t{track.firstSector} * kSamplesPerSector + offsetSamples;
     const std::int64_t end = start + total;

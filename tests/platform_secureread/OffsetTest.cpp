@@ -53,17 +53,17 @@ void expectShifted(const FaultyDisc& disc, OffsetCase shift, ReadMode mode) {
 TEST(ReadOffset, MovesTheTrackSampleBySampleInsideTheDisc) {
     FaultyDisc disc(FaultyDisc::noise(kDiscSectors));
     for (std::int32_t offset : {6, -30, 0, 588, -589})
-        expectShifted(disc, {{20, 15}, offset}, ReadMode::Secure);
-    expectShifted(disc, {{20, 15}, 6}, ReadMode::Fast);
-    expectShifted(disc, {{20, 15}, -30}, ReadMode::Fast);
+        expectShifted(disc, {{20, 15}, offset}, ReadMode::secure);
+    expectShifted(disc, {{20, 15}, 6}, ReadMode::fast);
+    expectShifted(disc, {{20, 15}, -30}, ReadMode::fast);
 }
 
 TEST(ReadOffset, IsSilenceWhereTheMovedRangeLeavesTheDisc) {
     FaultyDisc disc(FaultyDisc::noise(kDiscSectors));
     for (std::int32_t offset : {6, -30}) {
-        expectShifted(disc, {{0, 10}, offset}, ReadMode::Secure);            // first track
-        expectShifted(disc, {{50, 10}, offset}, ReadMode::Secure);           // last track
-        expectShifted(disc, {{0, kDiscSectors}, offset}, ReadMode::Secure);  // one-track disc
+        expectShifted(disc, {{0, 10}, offset}, ReadMode::secure);            // first track
+        expectShifted(disc, {{50, 10}, offset}, ReadMode::secure);           // last track
+        expectShifted(disc, {{0, kDiscSectors}, offset}, ReadMode::secure);  // one-track disc
     }
     // The first 30 samples of the first track and the last 6 of the last are silence, whatever
     // a drive would answer there; the samples next to them are the disc's.

@@ -22,7 +22,7 @@ ReadOptions secureOptions(int retries = 20) {
 
 ReadOptions fastOptions() {
     ReadOptions options;
-    options.mode = ReadMode::Fast;
+    options.mode = ReadMode::fast;
     return options;
 }
 
