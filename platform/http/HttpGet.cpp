@@ -45,7 +45,8 @@ std::string noProxyList() {
 
 }  // namespace
 
-std::optional<HttpAnswer> httpGet(const std::string& url, const HttpLimits& limits) {
+std::optional<HttpAnswer> httpGet(const std::string& url, const HttpLimits& limits,
+                                  const HttpOptions& options) {
     initCurl();
     std::unique_ptr<CURL, CurlCloser> curl(curl_easy_init());
     if (!curl) return std::nullopt;
@@ -54,12 +55,18 @@ std::optional<HttpAnswer> httpGet(const std::string& url, const HttpLimits& limi
     const std::string noProxy = noProxyList();
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    const char* const schemes = options.allowHttps ? "http,https" : "http";
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, schemes);
+    if (options.maxRedirects > 0) {
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, options.maxRedirects);
+        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, schemes);
+    }
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.total.count()));
     curl_easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str());
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Quillon");
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.c_str());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &collected);
     if (curl_easy_perform(handle) != CURLE_OK) return std::nullopt;
