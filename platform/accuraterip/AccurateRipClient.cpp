@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "HttpGet.h"
+#include "UrlParts.h"
 
 namespace quillon::accuraterip {
 
@@ -13,36 +14,6 @@ namespace {
 
 std::atomic<long> g_connectMs{5000};
 std::atomic<long> g_totalMs{10000};
-
-// A name or a bracketed IPv6 address, with an optional ":port" of digits.
-bool validHost(const std::string& host) {
-    std::size_t end = 0;
-    if (!host.empty() && host.front() == '[') {
-        end = host.find(']');
-        if (end == std::string::npos || end == 1) return false;
-        if (!std::all_of(host.begin() + 1, host.begin() + static_cast<long>(end),
-                         [](unsigned char c) { return std::isxdigit(c) != 0 || c == ':'; }))
-            return false;
-        ++end;
-    } else {
-        end = std::min(host.find(':'), host.size());
-        if (end == 0 ||
-            !std::all_of(host.begin(), host.begin() + static_cast<long>(end), [](unsigned char c) {
-                return std::isalnum(c) != 0 || c == '.' || c == '-' || c == '_';
-            }))
-            return false;
-    }
-    if (end == host.size()) return true;
-    return host[end] == ':' && end + 1 < host.size() && host.size() - end <= 6 &&
-           std::all_of(host.begin() + static_cast<long>(end) + 1, host.end(),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
-}
-
-bool validPath(const std::string& path) {
-    return std::all_of(path.begin(), path.end(), [](unsigned char c) {
-        return c > 0x20 && c < 0x7F && c != '?' && c != '#' && c != '%' && c != '\\';
-    });
-}
 
 // "host[:port][/path]" without a trailing slash, from the setting as the user wrote it.
 std::optional<std::string> serverBase(std::string server) {
@@ -57,7 +28,7 @@ std::optional<std::string> serverBase(std::string server) {
     std::string path = slash == std::string::npos ? std::string() : server.substr(slash);
     while (!path.empty() && path.back() == '/')
         path.pop_back();
-    if (!validHost(host) || !validPath(path)) return std::nullopt;
+    if (!http::validHost(host) || !http::validPath(path)) return std::nullopt;
     return host + path;
 }
 
