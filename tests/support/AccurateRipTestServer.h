@@ -3,14 +3,14 @@
 // misbehave on request.
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-class AccurateRipTestServer {
+#include "HttpTestServer.h"
+
+class AccurateRipTestServer : public HttpTestServer {
   public:
     enum class Mode {
         normal,
@@ -21,12 +21,7 @@ class AccurateRipTestServer {
 
     // Listens on an ephemeral port of 127.0.0.1 at once.
     AccurateRipTestServer();
-    ~AccurateRipTestServer();
-    AccurateRipTestServer(const AccurateRipTestServer&) = delete;
-    AccurateRipTestServer& operator=(const AccurateRipTestServer&) = delete;
-
-    int port() const { return m_port; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
+    ~AccurateRipTestServer() override;
 
     void setMode(Mode mode);
     // The bytes sent for a GET of path (such as "/accuraterip/a/b/c/dBAR-....bin").
@@ -34,21 +29,10 @@ class AccurateRipTestServer {
     // The paths asked for, in order.
     std::vector<std::string> requests() const;
 
-    // Stops listening and ends every connection; the destructor does it too.
-    void stop();
-
   private:
-    void acceptLoop();
-    void serve(int connection);
-
-    int m_listener = -1;
-    int m_wake[2] = {-1, -1};  // readable once the server stops
-    int m_port = 0;
-    std::atomic<bool> m_stopped{false};
-    std::thread m_acceptor;
+    std::optional<std::string> answer(const std::string& head) override;
 
     mutable std::mutex m_lock;
-    std::vector<std::thread> m_connections;
     Mode m_mode = Mode::normal;
     std::map<std::string, std::string> m_answers;
     std::vector<std::string> m_requests;

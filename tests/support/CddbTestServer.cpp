@@ -1,27 +1,10 @@
 #include "CddbTestServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace {
-
-// Waits until fd is readable or the wake pipe says stop; true when fd is readable.
-bool waitReadable(int fd, int wake) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {wake, POLLIN, 0}};
-    while (true) {
-        const int n = ::poll(fds, 2, -1);
-        if (n < 0) return false;
-        if (fds[1].revents != 0) return false;
-        if (fds[0].revents != 0) return true;
-    }
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -54,54 +37,14 @@ std::vector<std::string> split(const std::string& text) {
     return words;
 }
 
-void sendAll(int fd, const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return;
-        sent += static_cast<size_t>(n);
-    }
-}
-
 const char* const kListEnd = ".\r\n";
 
 }  // namespace
 
-CddbTestServer::CddbTestServer() {
-    if (::pipe(m_wake) != 0) throw std::runtime_error("pipe failed");
-    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(m_listener, 16) != 0 ||
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("cannot listen on 127.0.0.1");
-    m_port = ntohs(address.sin_port);
-    m_acceptor = std::thread([this] { acceptLoop(); });
-}
+CddbTestServer::CddbTestServer() = default;
 
 CddbTestServer::~CddbTestServer() {
     stop();
-}
-
-void CddbTestServer::stop() {
-    if (m_stopped.exchange(true)) return;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(m_wake[1], &byte, 1);
-    m_acceptor.join();
-    std::vector<std::thread> connections;
-    {
-        std::lock_guard guard(m_lock);
-        connections.swap(m_connections);
-    }
-    for (auto& connection : connections)
-        connection.join();
-    ::close(m_listener);
-    ::close(m_wake[0]);
-    ::close(m_wake[1]);
 }
 
 void CddbTestServer::setMode(Mode mode) {
@@ -129,32 +72,10 @@ std::vector<CddbTestServer::Request> CddbTestServer::requests() const {
     return m_requests;
 }
 
-void CddbTestServer::acceptLoop() {
-    while (waitReadable(m_listener, m_wake[0])) {
-        const int connection = ::accept(m_listener, nullptr, nullptr);
-        if (connection < 0) continue;
-        std::lock_guard guard(m_lock);
-        m_connections.emplace_back([this, connection] {
-            serve(connection);
-            ::close(connection);
-        });
-    }
-}
-
-void CddbTestServer::serve(int connection) {
-    std::string head;
-    char chunk[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-        if (!waitReadable(connection, m_wake[0])) return;
-        const ssize_t n = ::recv(connection, chunk, sizeof chunk, 0);
-        if (n <= 0) return;
-        head.append(chunk, static_cast<size_t>(n));
-    }
-
+std::optional<std::string> CddbTestServer::answer(const std::string& head) {
     // "GET /path?query HTTP/1.x"
     Request request;
-    const auto words = split(head.substr(0, head.find("\r\n")));
-    const std::string target = words.size() > 1 ? words[1] : "";
+    const std::string target = HttpTestServer::target(head);
     const size_t question = target.find('?');
     std::istringstream query(question == std::string::npos ? "" : target.substr(question + 1));
     for (std::string pair; std::getline(query, pair, '&');) {
@@ -173,18 +94,12 @@ void CddbTestServer::serve(int connection) {
         m_requests.push_back(request);
         mode = m_mode;
     }
-    if (mode == Mode::silent) {
-        waitReadable(m_wake[0], m_wake[0]);
-        return;
-    }
+    if (mode == Mode::silent) return std::nullopt;
     if (mode == Mode::http500) {
-        sendAll(connection,
-                "HTTP/1.0 500 Internal Server Error\r\nContent-Type: text/plain\r\n\r\n"
-                "500 Internal Server Error\r\n");
-        return;
+        return "HTTP/1.0 500 Internal Server Error\r\nContent-Type: text/plain\r\n\r\n"
+               "500 Internal Server Error\r\n";
     }
-    sendAll(connection,
-            "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + answer(request));
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + answer(request);
 }
 
 std::string CddbTestServer::answer(const Request& request) {
@@ -198,7 +113,7 @@ std::string CddbTestServer::answer(const Request& request) {
 
     if (kind == "sites") {
         return "210 OK, site information follows (until terminating `.')\r\n127.0.0.1 http " +
-               std::to_string(m_port) + " /~cddb/cddb.cgi N000.00 W000.00 Test server\r\n" +
+               std::to_string(port()) + " /~cddb/cddb.cgi N000.00 W000.00 Test server\r\n" +
                kListEnd;
     }
     if (kind == "query" && words.size() >= 3) {

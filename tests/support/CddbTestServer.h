@@ -3,17 +3,17 @@
 // misbehave on request.
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "HttpTestServer.h"
 
 // The lines of an entry file in tests/data/cddb, without their line ends.
 std::vector<std::string> cddbEntryFile(const std::string& name);
 
-class CddbTestServer {
+class CddbTestServer : public HttpTestServer {
   public:
     enum class Mode {
         normal,
@@ -36,12 +36,7 @@ class CddbTestServer {
 
     // Listens on an ephemeral port of 127.0.0.1 at once.
     CddbTestServer();
-    ~CddbTestServer();
-    CddbTestServer(const CddbTestServer&) = delete;
-    CddbTestServer& operator=(const CddbTestServer&) = delete;
-
-    int port() const { return m_port; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
+    ~CddbTestServer() override;
 
     void setMode(Mode mode);
     // A query for the entry's disc ID finds it; several entries with one ID, or inexact on,
@@ -52,22 +47,11 @@ class CddbTestServer {
     void setRawAnswer(const std::string& command, std::string body);
     std::vector<Request> requests() const;
 
-    // Stops listening and ends every connection; the destructor does it too.
-    void stop();
-
   private:
-    void acceptLoop();
-    void serve(int connection);
+    std::optional<std::string> answer(const std::string& head) override;
     std::string answer(const Request& request);
 
-    int m_listener = -1;
-    int m_wake[2] = {-1, -1};  // readable once the server stops
-    int m_port = 0;
-    std::atomic<bool> m_stopped{false};
-    std::thread m_acceptor;
-
     mutable std::mutex m_lock;
-    std::vector<std::thread> m_connections;
     Mode m_mode = Mode::normal;
     bool m_inexact = false;
     std::vector<Entry> m_entries;

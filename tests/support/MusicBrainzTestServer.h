@@ -3,14 +3,14 @@
 // headers, so redirects too), 404 for every other request target, and can stall.
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-class MusicBrainzTestServer {
+#include "HttpTestServer.h"
+
+class MusicBrainzTestServer : public HttpTestServer {
   public:
     struct Request {
         std::string target;  // path and query, as sent
@@ -19,12 +19,10 @@ class MusicBrainzTestServer {
 
     // Listens on an ephemeral port of 127.0.0.1 at once.
     MusicBrainzTestServer();
-    ~MusicBrainzTestServer();
-    MusicBrainzTestServer(const MusicBrainzTestServer&) = delete;
-    MusicBrainzTestServer& operator=(const MusicBrainzTestServer&) = delete;
+    ~MusicBrainzTestServer() override;
 
     // "http://127.0.0.1:<port>", a base the settings accept.
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    std::string base() const { return "http://" + address(); }
 
     // The answer to a GET of target (such as "/ws/2/discid/...?inc=...&fmt=json").
     void setAnswer(const std::string& target, std::string body, int status = 200,
@@ -35,9 +33,6 @@ class MusicBrainzTestServer {
     void setStalling(bool stalling);
     std::vector<Request> requests() const;
 
-    // Stops listening and ends every connection; the destructor does it too.
-    void stop();
-
   private:
     struct Answer {
         int status = 200;
@@ -45,17 +40,9 @@ class MusicBrainzTestServer {
         std::string body;
     };
 
-    void acceptLoop();
-    void serve(int connection);
-
-    int m_listener = -1;
-    int m_wake[2] = {-1, -1};  // readable once the server stops
-    int m_port = 0;
-    std::atomic<bool> m_stopped{false};
-    std::thread m_acceptor;
+    std::optional<std::string> answer(const std::string& head) override;
 
     mutable std::mutex m_lock;
-    std::vector<std::thread> m_connections;
     bool m_stalling = false;
     std::map<std::string, Answer> m_answers;
     std::vector<Request> m_requests;
