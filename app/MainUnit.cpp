@@ -248,7 +248,9 @@ void TMainForm::loadOutputFolder(OutputFormat format) {
         ui->spSkinEdit1->setText(fromStd(folder));
         return;
     }
-    const QString made = music + QLatin1String(folders[index]);
+    // A key left empty on purpose keeps its old meaning: a folder of the format's own in the
+    // start folder.
+    const QString made = m_startDirectory + QLatin1String(folders[index]);
     QDir().mkpath(made);
     ui->spSkinEdit1->setText(made);
 }

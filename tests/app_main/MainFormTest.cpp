@@ -13,7 +13,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "DiscImages.h"
 #include "DriveList.h"
@@ -27,6 +30,31 @@
 namespace {
 
 using quillon::cdplayer::CdMode;
+
+void writeText(const std::string& path, const std::string& text) {
+    writeBytes(path, {text.begin(), text.end()});
+}
+
+// An environment variable set for the lifetime of the object, then put back as it was.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = ::getenv(name)) m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 class MainFormTest : public ::testing::Test {
   protected:
@@ -131,6 +159,11 @@ TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
     writeBytes("settings.ini", {'[', 'F', 'o', 'l', 'd', 'e', 'r', ']',  '\n', 'w', 'a', 'v', ' ',
                                 'f', 'o', 'l', 'd', 'e', 'r', '=', '\n', 'O',  'g', 'g', ' ', 'f',
                                 'o', 'l', 'd', 'e', 'r', '=', '/', 'o',  'g',  'g', 's', '\n'});
+    // A new user's folder is the desktop's music folder, wherever the program starts.
+    std::filesystem::create_directory("config");
+    writeText("config/user-dirs.dirs",
+              "XDG_MUSIC_DIR=\"" + (m_dir.path() / "Music").string() + "\"\n");
+    const ScopedVariable config("XDG_CONFIG_HOME", (m_dir.path() / "config").string());
     TMainForm& main = open();
     main.Timer1Timer();
     QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
@@ -143,7 +176,7 @@ TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
     EXPECT_EQ(main.outputFolder(), "/oggs");
     QTest::mouseClick(control<QRadioButton>("mp3check"), Qt::LeftButton);
     EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
-    EXPECT_EQ(main.outputFolder(), start) << "a missing key: the start folder";
+    EXPECT_EQ(main.outputFolder(), start + "/Music") << "a missing key: the music folder";
     EXPECT_EQ(main.tracks().row(0).name, "Track-01.mp3");
 }
 
