@@ -25,6 +25,7 @@
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
 #include "TestFiles.h"
+#include "UserPaths.h"
 #include "WaitFor.h"
 
 namespace {
@@ -61,6 +62,9 @@ class MainFormTest : public ::testing::Test {
     void SetUp() override {
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_dir.path());
+        // Without a settings.ini here the program keeps its settings in the configuration
+        // folder, which each test has of its own.
+        m_config.emplace("XDG_CONFIG_HOME", (m_dir.path() / "config").string());
         std::filesystem::create_directory("discs");
         quillon::cdrom::setDiscFolder({});
         auto service = std::make_unique<MemoryWaveService>(
@@ -76,6 +80,7 @@ class MainFormTest : public ::testing::Test {
         installWaveService(std::make_unique<MemoryWaveService>(
             std::vector<MemoryWaveService::Device>{}, std::vector<MemoryWaveService::Device>{}));
         std::filesystem::current_path(m_previous);
+        m_config.reset();
     }
 
     void insertDisc(const std::vector<int>& tracks) {
@@ -118,6 +123,7 @@ class MainFormTest : public ::testing::Test {
     }
 
     TempDir m_dir;
+    std::optional<ScopedVariable> m_config;
     std::filesystem::path m_previous;
     MemoryWaveService* sound = nullptr;
     std::unique_ptr<TMainForm> form;
@@ -130,8 +136,8 @@ TEST_F(MainFormTest, WithoutADiscTheStatusAsksForOne) {
     main.Timer1Timer();
     EXPECT_EQ(status(), "Please put a CD into the CDROM");
     EXPECT_EQ(list()->topLevelItemCount(), 0);
-    EXPECT_EQ(main.outputFolder(), QString::fromStdString(m_dir.path().string()))
-        << "no settings: the start folder";
+    EXPECT_EQ(main.outputFolder().toStdString(), quillon::paths::musicFolder().string())
+        << "no settings: the music folder";
 }
 
 TEST_F(MainFormTest, ADiscFillsTheListOnTheNextTick) {
@@ -163,7 +169,6 @@ TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
     std::filesystem::create_directory("config");
     writeText("config/user-dirs.dirs",
               "XDG_MUSIC_DIR=\"" + (m_dir.path() / "Music").string() + "\"\n");
-    const ScopedVariable config("XDG_CONFIG_HOME", (m_dir.path() / "config").string());
     TMainForm& main = open();
     main.Timer1Timer();
     QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
@@ -313,8 +318,8 @@ class DriveBoxTest : public MainFormTest {
         box()->setFocus();
         QTest::keyClick(box(), Qt::Key_Down);
     }
-    static std::string rememberedDrive() {
-        return TIniFile("settings.ini").ReadString("Drive", "path", "(none)");
+    std::string rememberedDrive() {
+        return TIniFile(form->settings().FileName()).ReadString("Drive", "path", "(none)");
     }
 };
 
@@ -333,6 +338,11 @@ TEST_F(DriveBoxTest, ChoosingADriveListsPlaysAndRipsItsDisc) {
     EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
     EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
     EXPECT_EQ(rememberedDrive(), imagePath("b.cue"));
+    // With no settings file in the start folder, the first save made one, and its folder, in
+    // the configuration folder.
+    EXPECT_EQ(main.settings().FileName(),
+              (m_dir.path() / "config" / "quillon" / "settings.ini").string());
+    EXPECT_FALSE(std::filesystem::exists("settings.ini"));
     main.Timer1Timer();
     EXPECT_EQ(status(), "  There are 3 tracks in the CD");
 
