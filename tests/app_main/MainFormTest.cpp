@@ -24,6 +24,7 @@
 #include "IniFile.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
+#include "ScopedVariable.h"
 #include "TestFiles.h"
 #include "UserPaths.h"
 #include "WaitFor.h"
@@ -35,27 +36,6 @@ using quillon::cdplayer::CdMode;
 void writeText(const std::string& path, const std::string& text) {
     writeBytes(path, {text.begin(), text.end()});
 }
-
-// An environment variable set for the lifetime of the object, then put back as it was.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = ::getenv(name)) m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-  private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 class MainFormTest : public ::testing::Test {
   protected:
