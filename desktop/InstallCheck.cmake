@@ -13,9 +13,9 @@ endforeach()
 
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
-    RESULT_VARIABLE status OUTPUT_QUIET)
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT status EQUAL 0)
-    message(FATAL_ERROR "cmake --install failed: ${status}")
+    message(FATAL_ERROR "cmake --install failed (${status}); is everything built?\n${output}")
 endif()
 
 set(expected bin/quillon bin/quillon-cli share/man/man1/quillon.1 share/man/man1/quillon-cli.1
