@@ -4,12 +4,10 @@
 #include <QPixmap>
 #include <QRadialGradient>
 
-namespace {
-
-QPixmap disc(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage quillonIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF outer(0.5, 0.5, size - 1.0, size - 1.0);
     QRadialGradient shine(outer.center(), size / 2.0,
@@ -27,14 +25,13 @@ QPixmap disc(int size) {
     painter.setBrush(QColor(30, 74, 130));
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(outer.center(), hub / 5, hub / 5);
-    return pixmap;
+    painter.end();
+    return image;
 }
-
-}  // namespace
 
 QIcon quillonIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(disc(size));
+        icon.addPixmap(QPixmap::fromImage(quillonIconImage(size)));
     return icon;
 }

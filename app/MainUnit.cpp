@@ -16,6 +16,7 @@
 #include "HelpManual.h"
 #include "Shell.h"
 #include "ShippedSkin.h"
+#include "UserPaths.h"
 #include "ui_MainUnit.h"
 
 using quillon::cdplayer::CdError;
@@ -94,8 +95,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     }
 
     m_startDirectory = QDir::currentPath();
-    const QString settingsPath = m_startDirectory + QStringLiteral("/settings.ini");
+    const QString settingsPath = QString::fromStdString(quillon::paths::settingsFile().string());
     m_settings = std::make_unique<TIniFile>(settingsPath.toStdString());
+    m_settings->SetCreateFolders(true);
     // A settings file that is there but cannot be read as one (a folder, no permission).
     const QFileInfo settingsInfo(settingsPath);
     if (settingsInfo.exists() && (!settingsInfo.isFile() || !settingsInfo.isReadable()))
@@ -239,12 +241,15 @@ void TMainForm::loadOutputFolder(OutputFormat format) {
     static const char* const keys[] = {"mp3 folder", "wav folder", "Ogg folder"};
     static const char* const folders[] = {"/MP3", "/WAV", "/Ogg"};
     const int index = static_cast<int>(format);
-    const std::string folder =
-        m_settings->ReadString("Folder", keys[index], m_startDirectory.toStdString());
+    // A new user's files go to the desktop's music folder, wherever the program was started.
+    const QString music = QString::fromStdString(quillon::paths::musicFolder().string());
+    const std::string folder = m_settings->ReadString("Folder", keys[index], music.toStdString());
     if (!folder.empty()) {
         ui->spSkinEdit1->setText(fromStd(folder));
         return;
     }
+    // A key left empty on purpose keeps its old meaning: a folder of the format's own in the
+    // start folder.
     const QString made = m_startDirectory + QLatin1String(folders[index]);
     QDir().mkpath(made);
     ui->spSkinEdit1->setText(made);

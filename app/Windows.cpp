@@ -32,7 +32,9 @@ std::vector<std::unique_ptr<QDialog>> createWindows(TMainForm& mainForm) {
         windows.push_back(std::move(window));
     };
     // The order the windows are made in; the tool windows join it in their places.
-    add(WindowKey::aboutForm, std::make_unique<TAboutForm>(&mainForm));
+    add(WindowKey::aboutForm,
+        std::make_unique<TAboutForm>(&mainForm,
+                                     QString::fromStdString(mainForm.settings().FileName())));
     add(WindowKey::options, std::make_unique<TOptions>(mainForm, &mainForm));
     add(WindowKey::rename, std::make_unique<Trename>(mainForm, &mainForm));
     add(WindowKey::cdMsgForm, std::make_unique<TCdMsgForm>(mainForm, &mainForm));

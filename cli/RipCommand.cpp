@@ -1,5 +1,5 @@
 // quillon-cli rip: the rip job of the main window, from the command line. It reads
-// "settings.ini" of the working directory as the program does and drives the same job code.
+// the settings file the program uses (UserPaths.h) and drives the same job code.
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "RipSettings.h"
 #include "RipUnit.h"
 #include "TrackList.h"
+#include "UserPaths.h"
 
 namespace {
 
@@ -181,7 +182,7 @@ int ripCommand(const std::vector<std::string>& words) {
     std::optional<std::set<int>> tracks;
     if (const auto list = arguments.value("--tracks")) tracks = parseTrackList(*list);
 
-    const TIniFile settings("settings.ini");
+    const TIniFile settings(quillon::paths::settingsFile().string());
     DiscSession disc;
     if (!disc.enumerateDrives()) throw std::runtime_error("no CD drive or disc image found");
     if (drivePath && !disc.selectDrivePath(*drivePath))

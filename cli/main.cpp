@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CliSupport.h"
+#include "UserPaths.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ const char* const kUsage =
     "  tag remove FILE\n"
     "      Remove the ID3v2 tag at the start of FILE.\n"
     "  drives\n"
-    "      List the CD drives, then the disc images (*.cue, *.toc, *.nrg) in ./discs.\n"
+    "      List the CD drives, then the disc images (*.cue, *.toc, *.nrg) in the disc folder.\n"
     "  toc [--drive N|PATH]\n"
     "      Show the table of contents of the disc in drive N (default 0) or at PATH (a\n"
     "      device or disc image): each track's number, start frame and length in frames,\n"
@@ -43,9 +44,10 @@ const char* const kUsage =
     "      title, category and the title of each track.\n"
     "  rip --format wav|mp3|ogg --out DIR [--drive N|PATH] [--tracks LIST] [--cddb]\n"
     "      Rip the tracks of the disc in drive N (default 0) into DIR, with the MP3 and Ogg\n"
-    "      options of ./settings.ini. --tracks picks tracks such as 1,3-5 (default all).\n"
+    "      options of the settings file. --tracks picks tracks such as 1,3-5 (default all).\n"
     "      Files are named Track-NN; with --cddb after the CDDB titles (server and e-mail\n"
-    "      from section CDDB of ./settings.ini). Ctrl+C cancels and removes the unfinished file.\n"
+    "      from section CDDB of the settings file). Ctrl+C cancels and removes the unfinished\n"
+    "      file.\n"
     "  play FILE [--device N]\n"
     "      Play an Ogg Vorbis (or WAV) file on sound output device N (default 0).\n"
     "  record OUT --seconds N [--rate R] [--bits B] [--channels C] [--device N]\n"
@@ -62,8 +64,15 @@ const char* const kUsage =
     "  skin check FILE\n"
     "      Load the skin file FILE as the program would and list every problem found;\n"
     "      exit status 1 when the skin is unusable (a part of it left out).\n"
+    "  --version\n"
+    "      Show the version and the settings file and disc folder in use.\n"
     "  --help\n"
     "      Show this text.\n"
+    "\n"
+    "Files: the settings file is ./settings.ini when the working directory holds one, else\n"
+    "$XDG_CONFIG_HOME/quillon/settings.ini (default ~/.config/quillon/settings.ini). The disc\n"
+    "folder is ./discs when there is one, else $XDG_DATA_HOME/quillon/discs (default\n"
+    "~/.local/share/quillon/discs).\n"
     "\n"
     "Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line,\n"
     "130 when interrupted.\n";
@@ -77,6 +86,12 @@ int main(int argc, char** argv) {
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         std::cout << kUsage;
         return words.empty() ? 2 : 0;
+    }
+    if (words[0] == "--version") {
+        std::cout << "quillon-cli " QUILLON_VERSION "\n"
+                  << "settings file: " << quillon::paths::settingsFile().string() << "\n"
+                  << "disc folder: " << quillon::paths::discFolder().string() << "\n";
+        return 0;
     }
     const std::string command = words[0];
     const std::vector<std::string> rest(words.begin() + 1, words.end());

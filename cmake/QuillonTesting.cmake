@@ -22,7 +22,10 @@ function(quillon_test_suite name)
     endif()
     add_executable(${name} ${SUITE_SOURCES})
     target_link_libraries(${name} PRIVATE ${SUITE_LIBRARIES})
-    set(properties "")
+    # A settings file the program saves when none stands in the test's folder goes to a folder
+    # of the build tree, not to the user's own configuration, and no test sees another's.
+    set(properties ENVIRONMENT_MODIFICATION
+        XDG_CONFIG_HOME=set:${CMAKE_BINARY_DIR}/test-config/${name})
     if(SUITE_QT)
         target_link_libraries(${name} PRIVATE quillon_qt_test_main quillon_qt_test_support Qt6::Test
             GTest::gtest)
@@ -37,9 +40,5 @@ function(quillon_test_suite name)
     if(SUITE_TIMEOUT)
         list(APPEND properties TIMEOUT ${SUITE_TIMEOUT})
     endif()
-    if(properties)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
-    else()
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
-    endif()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()

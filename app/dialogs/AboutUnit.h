@@ -1,4 +1,4 @@
-// The about window: the product name and its version line.
+// The about window: the product name, its version line and the settings file in use.
 #pragma once
 
 #include <QDialog>
@@ -12,7 +12,8 @@ class TAboutForm : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TAboutForm(QWidget* parent = nullptr);
+    // settingsFile: shown as the settings file in use; none shown when empty.
+    explicit TAboutForm(QWidget* parent = nullptr, const QString& settingsFile = {});
     ~TAboutForm() override;
 
   private:

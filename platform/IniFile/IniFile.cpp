@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include <charconv>
+#include <filesystem>
 
 namespace inifile = quillon::inifile;
 using inifile::IniDocument;
@@ -48,6 +49,14 @@ bool TIniFile::modify(Edit edit) {
     const std::string text = changed.text();
     // Nothing to write when the file already holds this text (or, missing, would be empty).
     if (text == m_document.text()) return true;
+    if (m_createFolders) {
+        const std::filesystem::path folder = std::filesystem::path(m_fileName).parent_path();
+        std::error_code error;
+        if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {
+            m_lastError = "cannot create the folder " + folder.string() + ": " + error.message();
+            return false;
+        }
+    }
     if (!inifile::replaceFile(m_fileName, text, m_lastError)) return false;
     m_document = std::move(changed);
     m_stamp = inifile::stampOf(m_fileName);

@@ -37,6 +37,9 @@ class TIniFile {
     static TIniFile FromText(std::string_view text);
 
     const std::string& FileName() const { return m_fileName; }
+    // When set, a write makes the file's missing folders first (a settings file under the
+    // user's configuration folder, whose first save may also be the folder's).
+    void SetCreateFolders(bool create) { m_createFolders = create; }
 
     std::string ReadString(std::string_view section, std::string_view ident,
                            std::string_view defaultValue) const;
@@ -82,6 +85,7 @@ class TIniFile {
 
     std::string m_fileName;
     bool m_inMemory = false;
+    bool m_createFolders = false;
     mutable quillon::inifile::IniDocument m_document;
     mutable quillon::inifile::FileStamp m_stamp;
     mutable std::string m_lastError;

@@ -8,6 +8,7 @@
 #include "AKRip32.h"
 #include "DriveDisc.h"
 #include "ImageDisc.h"
+#include "UserPaths.h"
 
 namespace quillon::cdrom {
 
@@ -74,7 +75,7 @@ void setDiscFolder(const std::filesystem::path& folder) {
 
 std::filesystem::path discFolder() {
     std::lock_guard guard(g_folderLock);
-    return g_folder.empty() ? std::filesystem::path("discs") : g_folder;
+    return g_folder.empty() ? quillon::paths::discFolder() : g_folder;
 }
 
 std::vector<DriveEntry> enumerateDrives() {

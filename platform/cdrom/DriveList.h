@@ -30,8 +30,8 @@ inline constexpr std::uint8_t kImageAdapter = 1;   // disc images
 std::vector<DriveEntry> enumerateDrives();
 std::unique_ptr<Disc> openDriveDisc(const DriveEntry& drive);
 
-// The folder whose images become drives; empty (the default) means "discs" in the working
-// directory at the time of each enumeration.
+// The folder whose images become drives; empty (the default) means the user's disc folder
+// (UserPaths.h) as it is at the time of each enumeration.
 void setDiscFolder(const std::filesystem::path& folder);
 std::filesystem::path discFolder();
 

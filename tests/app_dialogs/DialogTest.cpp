@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "AboutUnit.h"
 #include "AnswerFileDialog.h"
@@ -31,6 +32,7 @@
 #include "MemoryWaveDevices.h"
 #include "OpiontsUnit.h"
 #include "RenameUnit.h"
+#include "ScopedVariable.h"
 #include "TestFiles.h"
 #include "WaveAudio.h"
 #include "p_flash.h"
@@ -69,6 +71,8 @@ class DialogTest : public ::testing::Test {
     void SetUp() override {
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_dir.path());
+        // Settings saved with no settings.ini here go to a configuration folder of the test's.
+        m_config.emplace("XDG_CONFIG_HOME", (m_dir.path() / "config").string());
         std::filesystem::create_directory("discs");
         quillon::cdrom::setDiscFolder({});
         quillon::cdrom::setCddbTimeouts(1000ms, 2000ms);
@@ -80,6 +84,7 @@ class DialogTest : public ::testing::Test {
         m_main.reset();
         quillon::cdrom::setCddbTimeouts(5000ms, 10000ms);
         std::filesystem::current_path(m_previous);
+        m_config.reset();
     }
 
     void writeSettings(const std::string& text) { std::ofstream("settings.ini") << text; }
@@ -104,6 +109,7 @@ class DialogTest : public ::testing::Test {
     QString status() { return child<QLabel>(m_main.get(), "spSLMsgOut")->text(); }
 
     TempDir m_dir;
+    std::optional<ScopedVariable> m_config;
     std::filesystem::path m_previous;
     std::unique_ptr<TMainForm> m_main;
 };
@@ -134,7 +140,9 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
                 click(&options, "okbutton");
             }),
         QDialog::Accepted);
-    const TIniFile saved("settings.ini");
+    // Without a settings.ini in the start folder the first save makes the user's own.
+    EXPECT_FALSE(std::filesystem::exists("settings.ini"));
+    const TIniFile saved((m_dir.path() / "config" / "quillon" / "settings.ini").string());
     using Keys = std::vector<std::string>;
     EXPECT_EQ(saved.ReadSections(), (Keys{"MP3 Options", "Folder", "Ogg Options", "CDDB"}));
     EXPECT_EQ(saved.ReadSection("MP3 Options"),

@@ -13,7 +13,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "DiscImages.h"
 #include "DriveList.h"
@@ -21,18 +24,27 @@
 #include "IniFile.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
+#include "ScopedVariable.h"
 #include "TestFiles.h"
+#include "UserPaths.h"
 #include "WaitFor.h"
 
 namespace {
 
 using quillon::cdplayer::CdMode;
 
+void writeText(const std::string& path, const std::string& text) {
+    writeBytes(path, {text.begin(), text.end()});
+}
+
 class MainFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_dir.path());
+        // Without a settings.ini here the program keeps its settings in the configuration
+        // folder, which each test has of its own.
+        m_config.emplace("XDG_CONFIG_HOME", (m_dir.path() / "config").string());
         std::filesystem::create_directory("discs");
         quillon::cdrom::setDiscFolder({});
         auto service = std::make_unique<MemoryWaveService>(
@@ -48,6 +60,7 @@ class MainFormTest : public ::testing::Test {
         installWaveService(std::make_unique<MemoryWaveService>(
             std::vector<MemoryWaveService::Device>{}, std::vector<MemoryWaveService::Device>{}));
         std::filesystem::current_path(m_previous);
+        m_config.reset();
     }
 
     void insertDisc(const std::vector<int>& tracks) {
@@ -90,6 +103,7 @@ class MainFormTest : public ::testing::Test {
     }
 
     TempDir m_dir;
+    std::optional<ScopedVariable> m_config;
     std::filesystem::path m_previous;
     MemoryWaveService* sound = nullptr;
     std::unique_ptr<TMainForm> form;
@@ -102,8 +116,8 @@ TEST_F(MainFormTest, WithoutADiscTheStatusAsksForOne) {
     main.Timer1Timer();
     EXPECT_EQ(status(), "Please put a CD into the CDROM");
     EXPECT_EQ(list()->topLevelItemCount(), 0);
-    EXPECT_EQ(main.outputFolder(), QString::fromStdString(m_dir.path().string()))
-        << "no settings: the start folder";
+    EXPECT_EQ(main.outputFolder().toStdString(), quillon::paths::musicFolder().string())
+        << "no settings: the music folder";
 }
 
 TEST_F(MainFormTest, ADiscFillsTheListOnTheNextTick) {
@@ -131,6 +145,10 @@ TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
     writeBytes("settings.ini", {'[', 'F', 'o', 'l', 'd', 'e', 'r', ']',  '\n', 'w', 'a', 'v', ' ',
                                 'f', 'o', 'l', 'd', 'e', 'r', '=', '\n', 'O',  'g', 'g', ' ', 'f',
                                 'o', 'l', 'd', 'e', 'r', '=', '/', 'o',  'g',  'g', 's', '\n'});
+    // A new user's folder is the desktop's music folder, wherever the program starts.
+    std::filesystem::create_directory("config");
+    writeText("config/user-dirs.dirs",
+              "XDG_MUSIC_DIR=\"" + (m_dir.path() / "Music").string() + "\"\n");
     TMainForm& main = open();
     main.Timer1Timer();
     QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
@@ -143,7 +161,7 @@ TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
     EXPECT_EQ(main.outputFolder(), "/oggs");
     QTest::mouseClick(control<QRadioButton>("mp3check"), Qt::LeftButton);
     EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
-    EXPECT_EQ(main.outputFolder(), start) << "a missing key: the start folder";
+    EXPECT_EQ(main.outputFolder(), start + "/Music") << "a missing key: the music folder";
     EXPECT_EQ(main.tracks().row(0).name, "Track-01.mp3");
 }
 
@@ -280,8 +298,8 @@ class DriveBoxTest : public MainFormTest {
         box()->setFocus();
         QTest::keyClick(box(), Qt::Key_Down);
     }
-    static std::string rememberedDrive() {
-        return TIniFile("settings.ini").ReadString("Drive", "path", "(none)");
+    std::string rememberedDrive() {
+        return TIniFile(form->settings().FileName()).ReadString("Drive", "path", "(none)");
     }
 };
 
@@ -300,6 +318,11 @@ TEST_F(DriveBoxTest, ChoosingADriveListsPlaysAndRipsItsDisc) {
     EXPECT_EQ(main.mediaPlayer().driveLocation(), imagePath("b.cue"));
     EXPECT_EQ(main.mediaPlayer().trackCount(), 3);
     EXPECT_EQ(rememberedDrive(), imagePath("b.cue"));
+    // With no settings file in the start folder, the first save made one, and its folder, in
+    // the configuration folder.
+    EXPECT_EQ(main.settings().FileName(),
+              (m_dir.path() / "config" / "quillon" / "settings.ini").string());
+    EXPECT_FALSE(std::filesystem::exists("settings.ini"));
     main.Timer1Timer();
     EXPECT_EQ(status(), "  There are 3 tracks in the CD");
 

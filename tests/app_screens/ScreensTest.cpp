@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTabWidget>
 
@@ -41,6 +42,13 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
                 for (std::size_t row = 0; row < main.tracks().size(); ++row)
                     main.tracks().row(row).checked = false;
             picture(*window, folder + "/" + name + ".png");
+            // The about window names the settings file the program reads.
+            if (name == "TAboutForm") {
+                const auto* settings = window->findChild<QLabel*>("SettingsFile");
+                ASSERT_NE(settings, nullptr);
+                EXPECT_EQ(settings->text().toStdString(),
+                          "Settings: " + (dir.path() / "settings.ini").string());
+            }
             // Every page of the options window.
             if (auto* pages = window->findChild<QTabWidget*>(); pages && name == "TOptions") {
                 for (int page = 1; page < pages->count(); ++page) {

@@ -44,6 +44,35 @@ TEST_F(CliTest, HelpAndCommandLineMistakes) {
     }
 }
 
+TEST_F(CliTest, VersionNamesTheSettingsFileAndDiscFolderInUse) {
+    const std::filesystem::path work = dir.path() / "work";
+    std::filesystem::create_directory(work);
+    const std::string in =
+        "cd " + shellQuote(work.string()) + " && HOME=" + shellQuote(dir.file("home")) +
+        " XDG_CONFIG_HOME=" + shellQuote(dir.file("config")) + " XDG_DATA_HOME= ";
+    auto result = cli("--version", in);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(
+        result.output.find("settings file: " + dir.file("config") + "/quillon/settings.ini\n"),
+        std::string::npos)
+        << result.output;
+    EXPECT_NE(
+        result.output.find("disc folder: " + dir.file("home") + "/.local/share/quillon/discs\n"),
+        std::string::npos)
+        << result.output;
+
+    // The working directory's own files come first, as in the program.
+    std::filesystem::create_directory(work / "discs");
+    writeBytes((work / "settings.ini").string(), {});
+    result = cli("--version", in);
+    EXPECT_NE(result.output.find("settings file: " + (work / "settings.ini").string() + "\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("disc folder: " + (work / "discs").string() + "\n"),
+              std::string::npos)
+        << result.output;
+}
+
 TEST_F(CliTest, ConvertsBetweenTheFormats) {
     const auto original = canonicalWav(2, 16, 44100, pcm16Bytes(synthesizeMusic(2.0, 44100, 2)));
     writeBytes(dir.file("in.wav"), original);

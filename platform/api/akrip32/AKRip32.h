@@ -30,10 +30,11 @@ struct CdDriveList {
     CdDriveInfo drives[kCdMaxDrives];
 };
 
-// Fills the list with the machine's drives, then one drive per disc image in the folder "discs"
-// of the working directory. Returns the number of drives listed (0 to the capacity). A drive
-// keeps its address from one listing to the next for as long as it is there, so that a disc
-// image added or removed in between does not give another drive its address.
+// Fills the list with the machine's drives, then one drive per disc image in the user's disc
+// folder ("discs" of the working directory when there is one, see UserPaths.h). Returns the number
+// of drives listed (0 to the capacity). A drive keeps its address from one listing to the next for
+// as long as it is there, so that a disc image added or removed in between does not give another
+// drive its address.
 int GetCDList(CdDriveList* list);
 
 // The device node or disc image file of a drive that the last GetCDList listed: the drive's
