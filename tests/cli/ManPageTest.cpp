@@ -8,24 +8,10 @@
 #include <set>
 #include <string>
 
+#include "HelpWords.h"
 #include "RunCommand.h"
 
 namespace {
-
-std::set<std::string> matches(const std::string& text, const std::regex& pattern) {
-    std::set<std::string> found;
-    for (auto match = std::sregex_iterator(text.begin(), text.end(), pattern);
-         match != std::sregex_iterator(); ++match)
-        found.insert((*match)[1].str());
-    return found;
-}
-
-std::string join(const std::set<std::string>& words) {
-    std::string result;
-    for (const std::string& word : words)
-        result += (result.empty() ? "" : ", ") + word;
-    return result;
-}
 
 TEST(ManPageTest, EveryCommandOfTheHelpHasAnEntryAndNoOther) {
     const CommandResult help = runCommand(shellQuote(QUILLON_CLI) + " --help");

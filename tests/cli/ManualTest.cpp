@@ -9,37 +9,22 @@
 #include <sstream>
 #include <string>
 
+#include "HelpWords.h"
 #include "RunCommand.h"
 
 namespace {
-
-// "convert", "tag show": the command words of a synopsis, up to the first argument or option.
-std::set<std::string> commands(const std::string& text, const std::regex& synopsis) {
-    std::set<std::string> found;
-    for (auto match = std::sregex_iterator(text.begin(), text.end(), synopsis);
-         match != std::sregex_iterator(); ++match)
-        found.insert((*match)[1].str());
-    return found;
-}
-
-std::string join(const std::set<std::string>& words) {
-    std::string result;
-    for (const std::string& word : words)
-        result += (result.empty() ? "" : ", ") + word;
-    return result;
-}
 
 TEST(ManualTest, EveryCommandOfTheHelpIsDocumentedAndNoOther) {
     const CommandResult help = runCommand(shellQuote(QUILLON_CLI) + " --help");
     ASSERT_EQ(help.status, 0);
     // A synopsis line of the help is indented by two blanks; descriptions by more.
     const auto listed =
-        commands(help.output, std::regex(R"((?:^|\n)  ([a-z][a-z-]*(?: [a-z][a-z-]*)?)(?= |\n))"));
+        matches(help.output, std::regex(R"((?:^|\n)  ([a-z][a-z-]*(?: [a-z][a-z-]*)?)(?= |\n))"));
 
     std::ifstream file(QUILLON_MANUAL_SOURCE "/cli.html");
     ASSERT_TRUE(file) << "no cli.html";
     const std::string page((std::istreambuf_iterator<char>(file)), {});
-    const auto documented = commands(
+    const auto documented = matches(
         page,
         std::regex(
             R"re(class="command"[^>]*><code>quillon-cli ([a-z][a-z-]*(?: [a-z][a-z-]*)?)(?=[ <]))re"));
