@@ -49,9 +49,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (args.size() != 2 && !(args.size() == 4 && args[2] == "--source")) {
-            std::fputs(
-                "Usage: quillon-skin-pack DIR FILE [--source CPP]\n",
-                stderr);
+            std::fputs("Usage: quillon-skin-pack DIR FILE [--source CPP]\n", stderr);
             return 2;
         }
         const std::vector<std::uint8_t> skinFile = PackSkinFile(ReadSkinDirectory(args[0]));
