@@ -32,11 +32,14 @@ QStringList droppedLocalPaths(const QMimeData* data) {
     return paths;
 }
 
-bool fitsFilter(const QString& path, const QString& barSeparatedFilter) {
+bool fitsFilter(const QString& path, const QString& barSeparatedFilter,
+                Qt::CaseSensitivity caseSensitivity) {
     const QString name = QFileInfo(path).fileName();
     for (const QString& pattern : filterPatterns(barSeparatedFilter)) {
         const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
-                                          QRegularExpression::CaseInsensitiveOption);
+                                          caseSensitivity == Qt::CaseInsensitive
+                                              ? QRegularExpression::CaseInsensitiveOption
+                                              : QRegularExpression::NoPatternOption);
         if (wildcard.match(name).hasMatch()) return true;
     }
     return false;

@@ -13,8 +13,10 @@ class QMimeData;
 QStringList droppedLocalPaths(const QMimeData* data);
 
 // Whether the file's name fits one of the patterns of a bar-separated dialog filter
-// ("description|*.wav;*.wave"), ignoring case as people name their files either way.
-bool fitsFilter(const QString& path, const QString& barSeparatedFilter);
+// ("description|*.wav;*.wave"); by default ignoring case, as people name their files either
+// way.
+bool fitsFilter(const QString& path, const QString& barSeparatedFilter,
+                Qt::CaseSensitivity caseSensitivity = Qt::CaseInsensitive);
 
 // The files directly in folder that fit the filter, sorted by name.
 QStringList filesFitting(const QString& folder, const QString& barSeparatedFilter);

@@ -82,25 +82,19 @@ void Tmixer::FormActivate() {
 void Tmixer::Button7Click() {
     const QString chosen =
         openFileDialog(this, kWavFilter, QString(), folderPart(ui->edit1->text()));
-    if (chosen.isEmpty()) return;
-    m_waveIn1.SetFileName(chosen.toStdString());
-    ui->edit1->setText(chosen);
+    if (!chosen.isEmpty()) takeFile(0, chosen);
 }
 
 void Tmixer::button2Click() {
     const QString chosen =
         openFileDialog(this, kWavFilter, QString(), folderPart(ui->edit2->text()));
-    if (chosen.isEmpty()) return;
-    m_waveIn2.SetFileName(chosen.toStdString());
-    ui->edit2->setText(chosen);
+    if (!chosen.isEmpty()) takeFile(1, chosen);
 }
 
 void Tmixer::button3Click() {
     const QString chosen = saveFileDialog(this, kWavFilter, QStringLiteral("wav"), QString(),
                                           folderPart(ui->edit3->text()));
-    if (chosen.isEmpty()) return;
-    m_waveOut1.SetFileName(chosen.toStdString());
-    ui->edit3->setText(chosen);
+    if (!chosen.isEmpty()) takeFile(2, chosen);
 }
 
 int Tmixer::rowAt(const QPoint& pos) const {

@@ -159,8 +159,10 @@ QString Tid3editormain::droppedTarget(const QMimeData* data) {
     const QStringList paths = droppedLocalPaths(data);
     if (paths.size() != 1) return {};
     const QFileInfo info(paths.first());
-    // The file list shows MP3 files only; a drop takes what the list could show.
-    if (info.isDir() || (info.isFile() && fitsFilter(paths.first(), QStringLiteral("MP3|*.mp3"))))
+    // The file list shows MP3 files only, matched as the file system does; a drop takes what
+    // the list could show and select.
+    if (info.isDir() || (info.isFile() &&
+                         fitsFilter(paths.first(), QStringLiteral("MP3|*.mp3"), Qt::CaseSensitive)))
         return paths.first();
     return {};
 }

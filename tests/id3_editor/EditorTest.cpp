@@ -392,11 +392,14 @@ TEST_F(EditorTest, ShowingAgainStartsAfreshFromWhatTheSelectedFileHolds) {
 TEST_F(EditorTest, ADroppedFolderIsBrowsedAndADroppedMp3FileOpened) {
     const QString more = QString::fromStdString((m_dir.path() / "more").string());
     const QString start = m_editor->folder();
+    // Not listed, as the list matches names as the file system does.
+    writeFile(m_dir.file("LOUD.MP3"), m_audio);
 
     // What the lists could not show is refused and changes nothing.
     for (const QStringList& paths :
          {QStringList{qpath("notes.txt")}, QStringList{qpath("gone.mp3")},
-          QStringList{qpath("tagged.mp3"), qpath("plain.mp3")}, QStringList{more, more}}) {
+          QStringList{qpath("LOUD.MP3")}, QStringList{qpath("tagged.mp3"), qpath("plain.mp3")},
+          QStringList{more, more}}) {
         const DropAnswer answer = sendFileDrop(m_editor.get(), paths);
         EXPECT_FALSE(answer.entered) << paths.join(", ").toStdString();
         EXPECT_FALSE(answer.dropped);
