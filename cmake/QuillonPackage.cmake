@@ -17,11 +17,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${QUILLON_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The long text under the summary line; CPack wraps it and indents it as Debian wants.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillon rips audio CDs to WAV, Ogg Vorbis and MP3 files \
-with CDDB, MusicBrainz and AccurateRip lookups, converts between those formats, plays CDs and \
-Ogg files, records from the sound card, mixes WAV files and edits ID3v2 tags. Every window is \
-drawn from a bitmap skin. The package also holds quillon-cli, the same work from the command \
-line, and the user's manual.")
+# The long text under the summary line, one Debian description line to each line here (CPack
+# indents them).
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Quillon rips audio CDs to WAV, Ogg Vorbis and MP3 files with CDDB, MusicBrainz"
+    "and AccurateRip lookups, converts between those formats, plays CDs and Ogg files,"
+    "records from the sound card, mixes WAV files and edits ID3v2 tags. Every window"
+    "is drawn from a bitmap skin. The package also holds quillon-cli, the same work"
+    "from the command line, and the user's manual.")
 
 include(CPack)
