@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps build run test test-plain test-asan test-tsan test-fuzz bench format clean
+.PHONY: all deps build run package test test-plain test-asan test-tsan test-fuzz bench format clean
 
 all: build
 
@@ -20,6 +20,10 @@ run: build
 	mkdir -p run/discs
 	ls run/discs/*.cue >/dev/null 2>&1 || ./build/tests/support/quillon-make-demo-disc run/discs
 	cd run && ../build/app/quillon
+
+# A Debian package of the installed files, build/quillon_<version>_<arch>.deb.
+package: build
+	cd build && cpack -G DEB
 
 test: deps
 	@MAKE="$(MAKE)" bash scripts/run-stages.sh test-plain test-asan test-tsan test-fuzz

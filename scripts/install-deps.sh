@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   lame vorbis-tools sox
   xvfb xauth libxcb1-dev libxcb-xtest0-dev
-  desktop-file-utils appstream
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -1,8 +1,11 @@
 #include "ConverterForm.h"
 
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QShowEvent>
 
 #include "ErrorReport.h"
+#include "FileDrop.h"
 #include "Shell.h"
 #include "ToolWindowActions.h"
 #include "ui_ConverterForm.h"
@@ -22,6 +25,11 @@ TConverterForm::TConverterForm(const ConverterLook& look, QWidget* parent)
         ui->cpulabel = ui->comprlabel = nullptr;
         ui->cpu = ui->compr = nullptr;
     }
+
+    // Files are dropped on the window, not typed into the path boxes as addresses.
+    setAcceptDrops(true);
+    ui->edit1->setAcceptDrops(false);
+    ui->edit2->setAcceptDrops(false);
 
     connect(ui->Button3, &QPushButton::clicked, this, &TConverterForm::Button3Click);
     connect(ui->Button4, &QPushButton::clicked, this, &TConverterForm::Button4Click);
@@ -68,6 +76,26 @@ void TConverterForm::Button3Click() {
     const QString chosen = openFileDialog(this, QString::fromLatin1(m_look.inputFilter), QString(),
                                           folderPart(ui->edit1->text()));
     if (!chosen.isEmpty()) ui->edit1->setText(chosen);
+}
+
+QString TConverterForm::inputFileOf(const QMimeData* data) const {
+    const QStringList paths = droppedLocalPaths(data);
+    // The dialog chooses one existing file of the input kind; so does a drop.
+    if (paths.size() != 1 || !QFileInfo(paths.first()).isFile() ||
+        !fitsFilter(paths.first(), QString::fromLatin1(m_look.inputFilter)))
+        return {};
+    return paths.first();
+}
+
+void TConverterForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!inputFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TConverterForm::dropEvent(QDropEvent* event) {
+    const QString file = inputFileOf(event->mimeData());
+    if (file.isEmpty()) return;
+    ui->edit1->setText(file);
+    event->acceptProposedAction();
 }
 
 void TConverterForm::Button4Click() {

@@ -11,6 +11,8 @@
 
 #include "ACS_Classes.h"
 
+class QMimeData;
+
 namespace Ui {
 class TConverterForm;
 }
@@ -64,11 +66,16 @@ class TConverterForm : public QDialog {
     // Takes the window's sink options at each start; the sink's own settings by default.
     virtual void beforeRun() {}
     void showEvent(QShowEvent* event) override;
+    // A file dropped on the window fills the input box as the "Input" dialog does.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     std::unique_ptr<Ui::TConverterForm> ui;
 
   private:
     TConverterForm(const ConverterLook& look, QWidget* parent);
+    // The one input file a drag brings; empty when it brings anything else.
+    QString inputFileOf(const QMimeData* data) const;
     void attach(std::unique_ptr<TACSFileIn> source, std::unique_ptr<TACSOutput> sink);
     // The sink's reports, on the UI thread.
     void sinkProgress(int percent);

@@ -1,9 +1,12 @@
 #include "mixerUnit.h"
 
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QShowEvent>
 
 #include "ErrorReport.h"
+#include "FileDrop.h"
 #include "Shell.h"
 #include "ToolWindowActions.h"
 #include "ui_mixerUnit.h"
@@ -37,6 +40,11 @@ Tmixer::Tmixer(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Tmixe
         const QString error = QString::fromStdString(sender->lastError());
         onWindowThread(this, [this, error] { WaveOut1Done(error); });
     };
+
+    // Files are dropped on the rows, not typed into the path boxes as addresses.
+    setAcceptDrops(true);
+    for (QLineEdit* box : {ui->edit1, ui->edit2, ui->edit3})
+        box->setAcceptDrops(false);
 
     connect(ui->Button7, &QPushButton::clicked, this, &Tmixer::Button7Click);
     connect(ui->button2, &QPushButton::clicked, this, &Tmixer::button2Click);
@@ -74,25 +82,71 @@ void Tmixer::FormActivate() {
 void Tmixer::Button7Click() {
     const QString chosen =
         openFileDialog(this, kWavFilter, QString(), folderPart(ui->edit1->text()));
-    if (chosen.isEmpty()) return;
-    m_waveIn1.SetFileName(chosen.toStdString());
-    ui->edit1->setText(chosen);
+    if (!chosen.isEmpty()) takeFile(0, chosen);
 }
 
 void Tmixer::button2Click() {
     const QString chosen =
         openFileDialog(this, kWavFilter, QString(), folderPart(ui->edit2->text()));
-    if (chosen.isEmpty()) return;
-    m_waveIn2.SetFileName(chosen.toStdString());
-    ui->edit2->setText(chosen);
+    if (!chosen.isEmpty()) takeFile(1, chosen);
 }
 
 void Tmixer::button3Click() {
     const QString chosen = saveFileDialog(this, kWavFilter, QStringLiteral("wav"), QString(),
                                           folderPart(ui->edit3->text()));
-    if (chosen.isEmpty()) return;
-    m_waveOut1.SetFileName(chosen.toStdString());
-    ui->edit3->setText(chosen);
+    if (!chosen.isEmpty()) takeFile(2, chosen);
+}
+
+int Tmixer::rowAt(const QPoint& pos) const {
+    const QWidget* rows[] = {ui->input1tabs, ui->input2tabs, ui->outputtabs};
+    for (int row = 0; row < 3; ++row)
+        if (QRect(rows[row]->mapTo(this, QPoint(0, 0)), rows[row]->size()).contains(pos))
+            return row;
+    return -1;
+}
+
+QString Tmixer::wavFileOf(const QMimeData* data) {
+    const QStringList paths = droppedLocalPaths(data);
+    if (paths.size() != 1 || !fitsFilter(paths.first(), kWavFilter)) return {};
+    // The output may be a file still to be written, never a folder.
+    return QFileInfo(paths.first()).isDir() ? QString() : paths.first();
+}
+
+void Tmixer::dragEnterEvent(QDragEnterEvent* event) {
+    // Taken for now; whether the row under the cursor takes it is decided as it moves.
+    if (!wavFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Tmixer::dragMoveEvent(QDragMoveEvent* event) {
+    const int row = rowAt(event->position().toPoint());
+    const bool input = row == 0 || row == 1;
+    // An input must exist to be read; the output row takes a file to be written over.
+    const QString file = wavFileOf(event->mimeData());
+    if (row >= 0 && !file.isEmpty() && (!input || QFileInfo(file).isFile()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Tmixer::dropEvent(QDropEvent* event) {
+    const int row = rowAt(event->position().toPoint());
+    const QString file = wavFileOf(event->mimeData());
+    if (row < 0 || file.isEmpty() || (row < 2 && !QFileInfo(file).isFile())) return;
+    takeFile(row, file);
+    event->acceptProposedAction();
+}
+
+void Tmixer::takeFile(int row, const QString& file) {
+    if (row == 0) {
+        m_waveIn1.SetFileName(file.toStdString());
+        ui->edit1->setText(file);
+    } else if (row == 1) {
+        m_waveIn2.SetFileName(file.toStdString());
+        ui->edit2->setText(file);
+    } else {
+        m_waveOut1.SetFileName(file.toStdString());
+        ui->edit3->setText(file);
+    }
 }
 
 void Tmixer::radiobutton1Click() {

@@ -7,6 +7,8 @@
 #include "ACS_AudioMix.h"
 #include "ACS_Wave.h"
 
+class QMimeData;
+
 namespace Ui {
 class Tmixer;
 }
@@ -38,10 +40,21 @@ class Tmixer : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // A WAV file dropped on one of the three rows is taken by that row as if chosen in its
+    // dialog.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     // The first of the checks that fails shows its warning; false then.
     bool choicesUsable();
+    // The row at pos (0, 1: the inputs, 2: the output), or -1 between the rows.
+    int rowAt(const QPoint& pos) const;
+    // The one WAV file a drag brings; empty when it brings anything else.
+    static QString wavFileOf(const QMimeData* data);
+    // Sets the row's component and box, as its dialog does.
+    void takeFile(int row, const QString& file);
     void warn(const QString& text);
     // The sink's reports, on the UI thread.
     void WaveOut1process(int percent);

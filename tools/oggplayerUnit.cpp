@@ -1,6 +1,7 @@
 #include "oggplayerUnit.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -8,11 +9,14 @@
 #include <exception>
 
 #include "ErrorReport.h"
+#include "FileDrop.h"
 #include "Shell.h"
 #include "ToolWindowActions.h"
 #include "ui_oggplayerUnit.h"
 
 namespace {
+
+const QString kOggFilter = QStringLiteral("Ogg|*.ogg");
 
 enum class Glyph { play, stop, pause, resume, back, forward, add, remove };
 
@@ -95,6 +99,7 @@ Toggplayer::Toggplayer(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     for (const auto& [button, glyph] : pictures)
         button->setIcon(glyphIcon(glyph, ink));
 
+    setAcceptDrops(true);
     ui->ListBox1->addActions({ui->Add1, ui->Remove1, ui->RemoveAll1});
 
     connect(ui->button1, &QToolButton::clicked, this, &Toggplayer::button1Click);
@@ -177,8 +182,33 @@ void Toggplayer::button5Click() {
 }
 
 void Toggplayer::addClick() {
-    const QString path = openFileDialog(this, QStringLiteral("Ogg|*.ogg"));
+    const QString path = openFileDialog(this, kOggFilter);
     if (!path.isEmpty()) ui->ListBox1->addItem(path);
+}
+
+QStringList Toggplayer::oggFilesOf(const QMimeData* data) {
+    QStringList files;
+    for (const QString& path : droppedLocalPaths(data)) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            files << filesFitting(path, kOggFilter);
+        else if (info.isFile() && fitsFilter(path, kOggFilter))
+            files << path;
+        else
+            return {};  // one thing the list cannot take refuses the whole drop
+    }
+    return files;
+}
+
+void Toggplayer::dragEnterEvent(QDragEnterEvent* event) {
+    if (!oggFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Toggplayer::dropEvent(QDropEvent* event) {
+    const QStringList files = oggFilesOf(event->mimeData());
+    if (files.isEmpty()) return;
+    ui->ListBox1->addItems(files);
+    event->acceptProposedAction();
 }
 
 void Toggplayer::removeClick() {

@@ -9,6 +9,8 @@
 #include "ACS_Audio.h"
 #include "ACS_Vorbis.h"
 
+class QMimeData;
+
 namespace Ui {
 class Toggplayer;
 }
@@ -23,7 +25,15 @@ class Toggplayer : public QDialog {
     // The source being played, for watching how far the playback has got.
     const TVorbisIn& vorbisIn() const { return VorbisIn1; }
 
+  protected:
+    // Ogg files and folders dropped on the window join the list as "Add" adds them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private:
+    // The Ogg files a drag brings: the files it names and those directly in the folders it
+    // names; empty when it brings anything else.
+    static QStringList oggFilesOf(const QMimeData* data);
     void button1Click();  // play the selected entry
     void button2Click();  // stop
     void pauseClick();

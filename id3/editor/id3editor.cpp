@@ -1,6 +1,7 @@
 #include "id3editor.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "FileDrop.h"
 #include "ui_id3editor.h"
 
 namespace {
@@ -86,6 +88,8 @@ Tid3editormain::Tid3editormain(QWidget* parent)
     m_files->setReadOnly(true);
     ui->FileList->setModel(m_files);
 
+    setAcceptDrops(true);
+
     connect(ui->DriveList, &QComboBox::activated, this, &Tid3editormain::DriveListChange);
     connect(ui->FolderList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { FolderListChange(current); });
@@ -149,6 +153,41 @@ void Tid3editormain::hideOtherTopFolders() {
     const QModelIndex drive = m_folders->index(m_driveRoot);
     for (int row = 0; row < m_folders->rowCount(parent); ++row)
         ui->FolderList->setRowHidden(row, parent, m_folders->index(row, 0, parent) != drive);
+}
+
+QString Tid3editormain::droppedTarget(const QMimeData* data) {
+    const QStringList paths = droppedLocalPaths(data);
+    if (paths.size() != 1) return {};
+    const QFileInfo info(paths.first());
+    // The file list shows MP3 files only, matched as the file system does; a drop takes what
+    // the list could show and select.
+    if (info.isDir() || (info.isFile() &&
+                         fitsFilter(paths.first(), QStringLiteral("MP3|*.mp3"), Qt::CaseSensitive)))
+        return paths.first();
+    return {};
+}
+
+void Tid3editormain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedTarget(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Tid3editormain::dropEvent(QDropEvent* event) {
+    const QString target = droppedTarget(event->mimeData());
+    if (target.isEmpty()) return;
+    event->acceptProposedAction();
+    if (QFileInfo(target).isDir())
+        showFolder(target);
+    else
+        selectFile(target);
+}
+
+void Tid3editormain::selectFile(const QString& file) {
+    const QFileInfo info(file);
+    showFolder(info.absolutePath());
+    const QModelIndex index = m_files->index(info.canonicalFilePath());
+    if (!index.isValid()) return;
+    ui->FileList->setCurrentIndex(index);
+    ui->FileList->scrollTo(index);
 }
 
 void Tid3editormain::DriveListChange(int index) {

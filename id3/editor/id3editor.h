@@ -10,6 +10,7 @@
 #include "ID3v2.h"
 
 class QFileSystemModel;
+class QMimeData;
 class QModelIndex;
 namespace Ui {
 class Tid3editormain;
@@ -39,6 +40,9 @@ class Tid3editormain : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // A dropped MP3 file is opened as selecting it does; a dropped folder is browsed.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   public slots:
     void done(int result) override;
@@ -53,6 +57,10 @@ class Tid3editormain : public QDialog {
     void refillFiles(const QString& folder);
     void hideOtherTopFolders();
 
+    // The one MP3 file or folder a drag brings; empty when it brings anything else.
+    static QString droppedTarget(const QMimeData* data);
+    // Browses to the file's folder and selects the file, which loads it.
+    void selectFile(const QString& file);
     void loadSelectedFile();
     void loadFile(const QString& fileName);
     // The track box as a track number: 0 for none, nullopt when it is above what the tag's

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "BoxCatcher.h"
+#include "SendDrop.h"
 #include "TagBytes.h"
 #include "TestFiles.h"
 #include "WaitFor.h"
@@ -386,4 +387,44 @@ TEST_F(EditorTest, ShowingAgainStartsAfreshFromWhatTheSelectedFileHolds) {
     click("savebutton");
     EXPECT_EQ(text("GenreEdit"), "Rock");
     EXPECT_TRUE(boxTexts().isEmpty());
+}
+
+TEST_F(EditorTest, ADroppedFolderIsBrowsedAndADroppedMp3FileOpened) {
+    const QString more = QString::fromStdString((m_dir.path() / "more").string());
+    const QString start = m_editor->folder();
+    // Not listed, as the list matches names as the file system does.
+    writeFile(m_dir.file("LOUD.MP3"), m_audio);
+
+    // What the lists could not show is refused and changes nothing.
+    for (const QStringList& paths :
+         {QStringList{qpath("notes.txt")}, QStringList{qpath("gone.mp3")},
+          QStringList{qpath("LOUD.MP3")}, QStringList{qpath("tagged.mp3"), qpath("plain.mp3")},
+          QStringList{more, more}}) {
+        const DropAnswer answer = sendFileDrop(m_editor.get(), paths);
+        EXPECT_FALSE(answer.entered) << paths.join(", ").toStdString();
+        EXPECT_FALSE(answer.dropped);
+    }
+    EXPECT_FALSE(sendDrop(m_editor.get(), {QUrl("https://example.org/a.mp3")}).entered);
+    EXPECT_EQ(m_editor->folder(), start);
+    EXPECT_TRUE(m_editor->FileName().isEmpty());
+
+    // A folder: browsed as choosing it in the folder list does.
+    EXPECT_TRUE(sendFileDrop(m_editor.get(), {more}).dropped);
+    EXPECT_EQ(m_editor->folder(), more);
+    ASSERT_TRUE(waitForFiles(1));
+    EXPECT_TRUE(blank());
+
+    // A file of another folder: its folder is browsed and the file selected and shown.
+    EXPECT_TRUE(sendFileDrop(m_editor.get(), {qpath("tagged.mp3")}).dropped);
+    EXPECT_EQ(m_editor->folder(), start);
+    EXPECT_EQ(m_editor->FileName(), qpath("tagged.mp3"));
+    EXPECT_EQ(text("TagExistsValue"), "Yes");
+    EXPECT_EQ(text("TitleEdit"), "Song");
+    EXPECT_EQ(text("TrackEdit"), "7");
+
+    // And saving writes to the dropped file.
+    type("TitleEdit", "Dropped");
+    click("savebutton");
+    EXPECT_EQ(boxTexts(), QStringList{});
+    EXPECT_NE(readFile(path("tagged.mp3")).find("Dropped"), std::string::npos);
 }

@@ -9,6 +9,7 @@
 
 #include "ErrorReport.h"
 #include "FakeSource.h"
+#include "SendDrop.h"
 #include "Shell.h"
 #include "Synth.h"
 #include "ToolWindowTesting.h"
@@ -341,6 +342,51 @@ TEST_F(ConverterTest, OpenButtonsHandTheFileAndItsFolderToTheDesktop) {
     EXPECT_EQ(opened.size(), 1);
     EXPECT_TRUE(boxes.boxes.empty());
     setShellOpener({});
+}
+
+TEST_F(ConverterTest, ADroppedInputFileFillsTheInputBoxAndConverts) {
+    writeMusicWav(file("in.wav"), 0.5, kRate, kChannels);
+    writeBytes(file("in.ogg"), {0});
+    writeBytes(file("notes.txt"), {0});
+    std::filesystem::create_directory(file("folder.wav"));
+    const auto q = [this](const char* name) { return QString::fromStdString(file(name)); };
+    for (const Family& family : kFamily) {
+        SCOPED_TRACE(family.name);
+        auto window = family.make();
+        window->show();
+        auto* input = child<QLineEdit>(window.get(), "edit1");
+        const QString kind = family.oggInput ? q("in.ogg") : q("in.wav");
+        const QString other = family.oggInput ? q("in.wav") : q("in.ogg");
+
+        // What the "Input" dialog could not choose is refused and leaves the boxes alone.
+        input->setText("before");
+        for (const QStringList& paths :
+             {QStringList{other}, QStringList{q("notes.txt")}, QStringList{q("folder.wav")},
+              QStringList{q("missing.wav"), q("missing.ogg")}, QStringList{kind, kind}}) {
+            const DropAnswer answer = sendFileDrop(window.get(), paths);
+            EXPECT_FALSE(answer.entered) << paths.join(", ").toStdString();
+            EXPECT_FALSE(answer.dropped);
+        }
+        EXPECT_FALSE(sendDrop(window.get(), {QUrl("sftp://host/in.wav")}).entered);
+        EXPECT_EQ(input->text(), "before");
+        EXPECT_TRUE(child<QLineEdit>(window.get(), "edit2")->text().isEmpty());
+
+        const DropAnswer answer = sendFileDrop(window.get(), {kind});
+        EXPECT_TRUE(answer.entered);
+        EXPECT_TRUE(answer.dropped);
+        EXPECT_EQ(input->text(), kind);
+    }
+
+    // The dropped file is what the conversion reads.
+    Twav2ogg window;
+    window.show();
+    ASSERT_TRUE(sendFileDrop(&window, {q("in.wav")}).dropped);
+    type(&window, "edit2", file("dropped.ogg"));
+    BoxCatcher boxes;
+    ASSERT_TRUE(convert(window));
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.texts().join("; ").toStdString();
+    EXPECT_EQ(decodeOgg(file("dropped.ogg")).size,
+              static_cast<int64_t>(0.5 * kRate) * kChannels * 2);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <filesystem>
 #include <random>
 
 #include "ErrorReport.h"
+#include "SendDrop.h"
 #include "Shell.h"
 #include "ToolWindowTesting.h"
 #include "mixerUnit.h"
@@ -230,6 +232,53 @@ TEST_F(MixerTest, OpenButtonsHandEachRowToTheDesktop) {
         click(&m_window, button);
     EXPECT_EQ(opened, (QStringList{"/a/1.wav", "/a/", "/b/2.wav", "/b/", "/c/3.wav", "/c/"}));
     setShellOpener({});
+}
+
+TEST_F(MixerTest, AWavFileDroppedOnARowIsThatRowsChoice) {
+    writeWav(file("one.wav"), 1, 16, kRate, pcm16Bytes({100, 200, 300}));
+    writeWav(file("two.wav"), 1, 16, kRate, pcm16Bytes({10, 20, 30, 40}));
+    writeBytes(file("notes.txt"), {0});
+    std::filesystem::create_directory(file("folder.wav"));
+    const auto q = [this](const char* name) { return QString::fromStdString(file(name)); };
+    const auto middleOf = [this](const char* name) {
+        QWidget* widget = child<QWidget>(&m_window, name);
+        return widget->mapTo(&m_window, widget->rect().center());
+    };
+
+    // Refused: off the rows, what the dialogs could not choose, and an input that is not
+    // there. Nothing changes.
+    const struct {
+        const char* at;
+        QStringList paths;
+    } refused[] = {{"Gauge1", {q("one.wav")}},
+                   {"mixbutton", {q("one.wav")}},
+                   {"edit1", {q("notes.txt")}},
+                   {"edit1", {q("folder.wav")}},
+                   {"edit1", {q("one.wav"), q("two.wav")}},
+                   {"edit2", {q("missing.wav")}},
+                   {"edit3", {q("folder.wav")}}};
+    for (const auto& drop : refused) {
+        const DropAnswer answer = sendFileDrop(&m_window, drop.paths, middleOf(drop.at));
+        EXPECT_FALSE(answer.dropped) << drop.at << " " << drop.paths.join(", ").toStdString();
+    }
+    for (const char* box : {"edit1", "edit2", "edit3"})
+        EXPECT_TRUE(child<QLineEdit>(&m_window, box)->text().isEmpty()) << box;
+    EXPECT_EQ(m_window.WaveIn1().FileName(), "");
+
+    // Anywhere on a row, its button included; the output may be a file still to be written.
+    EXPECT_TRUE(sendFileDrop(&m_window, {q("one.wav")}, middleOf("BitBtn2")).dropped);
+    EXPECT_TRUE(sendFileDrop(&m_window, {q("two.wav")}, middleOf("button2")).dropped);
+    EXPECT_TRUE(sendFileDrop(&m_window, {q("mixed.wav")}, middleOf("edit3")).dropped);
+    EXPECT_EQ(child<QLineEdit>(&m_window, "edit1")->text(), q("one.wav"));
+    EXPECT_EQ(child<QLineEdit>(&m_window, "edit2")->text(), q("two.wav"));
+    EXPECT_EQ(child<QLineEdit>(&m_window, "edit3")->text(), q("mixed.wav"));
+
+    // The components took the choices: the mix reads and writes the dropped files.
+    BoxCatcher boxes;
+    ASSERT_TRUE(mix());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(readBytes(file("mixed.wav")),
+              canonicalWav(1, 16, kRate, pcm16Bytes({55, 110, 165, 20})));
 }
 
 }  // namespace

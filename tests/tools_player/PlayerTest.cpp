@@ -5,8 +5,10 @@
 #include <QListWidget>
 #include <QToolButton>
 #include <ctime>
+#include <filesystem>
 
 #include "MemoryWaveDevices.h"
+#include "SendDrop.h"
 #include "WindowTesting.h"
 #include "oggplayerUnit.h"
 
@@ -321,6 +323,56 @@ TEST_F(PlayerTest, PlaybackDoesNotSpinWhileTheDeviceIsBusy) {
     EXPECT_LT(cpu() - before, 0.2);
     click("button2");
     releaseAndWaitIdle();
+}
+
+TEST_F(PlayerTest, DroppedOggFilesAndFoldersJoinTheListAndPlay) {
+    // A folder of a few Ogg files beside other things, and a folder with no Ogg file in it.
+    TempDir dropped;
+    const auto folder = std::filesystem::path(dropped.file("album"));
+    std::filesystem::create_directories(folder / "inner");
+    for (const char* name : {"b.ogg", "a.OGG"})
+        std::filesystem::copy_file(files->file("five.ogg"), folder / name);
+    writeBytes((folder / "cover.jpg").string(), std::vector<uint8_t>(10, 'j'));
+    std::filesystem::copy_file(files->file("five.ogg"), folder / "inner" / "deep.ogg");
+    std::filesystem::create_directory(dropped.file("empty"));
+    const QString album = QString::fromStdString(folder.string());
+    const auto q = [](const std::string& path) { return QString::fromStdString(path); };
+
+    // A file and a folder: the file, then the folder's own Ogg files by name.
+    const DropAnswer taken = sendFileDrop(window.get(), {q(files->file("sixty.ogg")), album});
+    EXPECT_TRUE(taken.entered);
+    EXPECT_TRUE(taken.dropped);
+    QStringList entries;
+    for (int row = 0; row < list->count(); ++row)
+        entries << list->item(row)->text();
+    EXPECT_EQ(entries,
+              (QStringList{q(files->file("sixty.ogg")), album + "/a.OGG", album + "/b.ogg"}));
+
+    // Refused whole, changing nothing: anything that is not an Ogg file or a folder holding
+    // one, a file that is not there, and addresses of other places.
+    const std::vector<QStringList> refused = {
+        {q(files->file("five.ogg")), album + "/cover.jpg"},
+        {q(dropped.file("empty"))},
+        {q(dropped.file("gone.ogg"))},
+        {},
+    };
+    for (const QStringList& paths : refused) {
+        const DropAnswer answer = sendFileDrop(window.get(), paths);
+        EXPECT_FALSE(answer.entered) << paths.join(", ").toStdString();
+        EXPECT_FALSE(answer.dropped);
+    }
+    EXPECT_FALSE(sendDrop(window.get(), {QUrl("https://example.org/song.ogg")}).entered);
+    EXPECT_FALSE(sendDrop(window.get(), {QUrl::fromLocalFile(q(files->file("five.ogg"))),
+                                         QUrl("https://example.org/song.ogg")})
+                     .entered);
+    EXPECT_EQ(list->count(), 3);
+
+    // A dropped entry is an entry like any other: it plays.
+    select(1);
+    click("button1");
+    ASSERT_TRUE(waitFor([&] { return idle(); }));
+    EXPECT_EQ(text("Label4"), "a.OGG");
+    EXPECT_EQ(devices->played(), *five);
 }
 
 }  // namespace
