@@ -1,0 +1,159 @@
+// FLAC encoding through the sink, read back by the reference decoder (`flac -d`).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ACS_FLAC.h"
+#include "FakeSource.h"
+#include "RunCommand.h"
+#include "SoundCheck.h"
+#include "Synth.h"
+#include "TestFiles.h"
+
+namespace {
+
+class FlacTest : public ::testing::Test {
+  protected:
+    // Encodes the source into dir/name; returns the sink's error.
+    std::string encode(TACSInput& source, const std::string& name, int level = 5) {
+        TFlacOut sink;
+        DoneWaiter done(sink);
+        sink.SetInput(&source);
+        sink.SetFileName(dir.file(name));
+        sink.SetCompressionLevel(level);
+        sink.Run();
+        EXPECT_TRUE(done.wait(1, 120));
+        return sink.lastError();
+    }
+
+    // The raw little-endian samples `flac -d` decodes from dir/name; empty on failure.
+    std::vector<uint8_t> decode(const std::string& name, int bits) {
+        const std::string raw = dir.file(name + ".raw");
+        const CommandResult result =
+            runCommand("flac -d -s -f --force-raw-format --endian=little --sign=" +
+                       std::string(bits == 8 ? "unsigned" : "signed") + " -o " + shellQuote(raw) +
+                       " " + shellQuote(dir.file(name)));
+        EXPECT_EQ(result.status, 0) << result.output;
+        return result.status == 0 ? readBytes(raw) : std::vector<uint8_t>{};
+    }
+
+    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
+
+    TempDir dir;
+};
+
+TEST_F(FlacTest, CdSoundDecodesToExactlyTheInputSamples) {
+    const std::vector<uint8_t> cd = pcm16Bytes(synthesizeTone(3.0, 44100, 2, 997.0, 0.9));
+    FakeSource source(cd, 2, 16, 44100);
+    // Deliveries that split frames, as a source of another block size does.
+    source.maxPerRead = 32767;
+    ASSERT_EQ(encode(source, "cd.flac"), "");
+    EXPECT_EQ(decode("cd.flac", 16), cd);
+    EXPECT_FALSE(exists("cd.flac.part"));
+    EXPECT_GE(source.flushes.load(), 1);
+}
+
+TEST_F(FlacTest, EveryWidthAndChannelCountFlacHoldsRoundTrips) {
+    struct Layout {
+        int bits, channels, rate;
+    };
+    for (const Layout layout : {Layout{8, 1, 8000}, Layout{8, 2, 22050}, Layout{16, 1, 48000},
+                                Layout{24, 2, 96000}, Layout{24, 6, 48000}, Layout{16, 8, 44100}}) {
+        SCOPED_TRACE(std::to_string(layout.bits) + " bits, " + std::to_string(layout.channels) +
+                     " channels");
+        const std::vector<uint8_t> pcm =
+            channelTones(0.5, layout.rate, layout.channels, layout.bits);
+        FakeSource source(pcm, layout.channels, layout.bits, layout.rate);
+        source.maxPerRead = 4099;
+        const std::string name = "layout" + std::to_string(layout.bits) + "_" +
+                                 std::to_string(layout.channels) + ".flac";
+        ASSERT_EQ(encode(source, name, layout.channels == 1 ? 0 : 8), "");
+        EXPECT_EQ(decode(name, layout.bits), pcm);
+        const CommandResult info =
+            runCommand("metaflac --show-sample-rate --show-channels " + shellQuote(dir.file(name)));
+        EXPECT_EQ(info.output,
+                  std::to_string(layout.rate) + "\n" + std::to_string(layout.channels) + "\n");
+    }
+}
+
+TEST_F(FlacTest, SourceWithoutKnownSizeAndEmptySourceGiveValidFiles) {
+    const std::vector<uint8_t> pcm = pcm16Bytes(synthesizeMusic(1.0, 44100, 2));
+    FakeSource unknown(pcm, 2, 16, 44100);
+    unknown.reportedSize = -1;
+    ASSERT_EQ(encode(unknown, "unknown.flac"), "");
+    EXPECT_EQ(decode("unknown.flac", 16), pcm);
+
+    FakeSource empty({}, 2, 16, 44100);
+    ASSERT_EQ(encode(empty, "empty.flac"), "");
+    EXPECT_TRUE(decode("empty.flac", 16).empty());
+}
+
+TEST_F(FlacTest, StoppedOrFailedRunLeavesNoFileAndKeepsAnOlderOne) {
+    writeBytes(dir.file("old.flac"), {'o', 'l', 'd'});
+    {
+        FakeSource source(pcm16Bytes(synthesizeMusic(5.0, 44100, 2)), 2, 16, 44100);
+        source.maxPerRead = 8192;
+        source.gate = true;
+        TFlacOut sink;
+        DoneWaiter done(sink);
+        sink.SetInput(&source);
+        sink.SetFileName(dir.file("old.flac"));
+        sink.Run();
+        source.allowReads(3);
+        EXPECT_TRUE(exists("old.flac.part")) << "the run writes beside the file";
+        sink.Stop();
+        source.allowReads(1 << 20);
+        ASSERT_TRUE(done.wait());
+        EXPECT_EQ(sink.lastError(), "");
+    }
+    EXPECT_EQ(readBytes(dir.file("old.flac")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_FALSE(exists("old.flac.part"));
+
+    FakeSource failing(pcm16Bytes(synthesizeMusic(2.0, 44100, 2)), 2, 16, 44100);
+    failing.maxPerRead = 8192;
+    failing.failAfter = 65536;
+    EXPECT_EQ(encode(failing, "failed.flac"), "read failed");
+    EXPECT_FALSE(exists("failed.flac"));
+    EXPECT_FALSE(exists("failed.flac.part"));
+}
+
+TEST_F(FlacTest, FormatsAndSettingsFlacCannotHoldAreRefusedBeforeAnyFile) {
+    struct Case {
+        int bits, channels, rate, level;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {32, 2, 44100, 5, "FLAC files take 8, 16 or 24 bits per sample, not 32"},
+        {16, 9, 44100, 5, "FLAC files take 1 to 8 channels, not 9"},
+        {16, 0, 44100, 5, "FLAC files take 1 to 8 channels, not 0"},
+        {16, 2, 0, 5, "FLAC files cannot hold a sample rate of 0 Hz"},
+        {16, 2, 44100, 9, "The FLAC compression level must be 0 to 8, not 9"},
+        {16, 2, 44100, -1, "The FLAC compression level must be 0 to 8, not -1"},
+    };
+    for (const Case& c : cases) {
+        FakeSource source(std::vector<uint8_t>(4096), c.channels, c.bits, c.rate);
+        TFlacOut sink;
+        sink.SetInput(&source);
+        sink.SetFileName(dir.file("refused.flac"));
+        sink.SetCompressionLevel(c.level);
+        try {
+            sink.Run();
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const EACSException& error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+        EXPECT_FALSE(source.Busy()) << "the source is left as it was found";
+        EXPECT_FALSE(sink.Busy());
+    }
+    EXPECT_FALSE(exists("refused.flac"));
+    EXPECT_FALSE(exists("refused.flac.part"));
+
+    FakeSource source(std::vector<uint8_t>(4096));
+    TFlacOut sink;
+    sink.SetInput(&source);
+    sink.SetFileName(dir.file("no/such/folder/x.flac"));
+    EXPECT_THROW(sink.Run(), EACSException);
+    EXPECT_FALSE(source.Busy());
+}
+
+}  // namespace
