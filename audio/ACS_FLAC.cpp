@@ -191,3 +191,220 @@ void TFlacOut::Finish() {
     Input()->Flush();
     if (error) std::rethrow_exception(error);
 }
+
+// ---- TFlacIn -------------------------------------------------------------------------
+
+namespace {
+
+// The decoder reads its file through these; as with the encoder, no exception reaches it.
+FLAC__StreamDecoderReadStatus readCallback(const FLAC__StreamDecoder*, FLAC__byte buffer[],
+                                           size_t* bytes, void* source) {
+    try {
+        const int64_t got =
+            static_cast<TFlacIn*>(source)->file()->read(buffer, static_cast<int64_t>(*bytes));
+        *bytes = static_cast<size_t>(got);
+        return got == 0 ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
+                        : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+    } catch (...) {
+        *bytes = 0;
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    }
+}
+
+FLAC__StreamDecoderSeekStatus decoderSeekCallback(const FLAC__StreamDecoder*, FLAC__uint64 offset,
+                                                  void* source) {
+    try {
+        static_cast<TFlacIn*>(source)->file()->seek(static_cast<int64_t>(offset), SEEK_SET);
+        return FLAC__STREAM_DECODER_SEEK_STATUS_OK;
+    } catch (...) {
+        return FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
+    }
+}
+
+FLAC__StreamDecoderTellStatus decoderTellCallback(const FLAC__StreamDecoder*, FLAC__uint64* offset,
+                                                  void* source) {
+    try {
+        *offset = static_cast<FLAC__uint64>(static_cast<TFlacIn*>(source)->file()->position());
+        return FLAC__STREAM_DECODER_TELL_STATUS_OK;
+    } catch (...) {
+        return FLAC__STREAM_DECODER_TELL_STATUS_ERROR;
+    }
+}
+
+FLAC__StreamDecoderLengthStatus lengthCallback(const FLAC__StreamDecoder*, FLAC__uint64* length,
+                                               void* source) {
+    try {
+        *length = static_cast<FLAC__uint64>(static_cast<TFlacIn*>(source)->file()->size());
+        return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
+    } catch (...) {
+        return FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR;
+    }
+}
+
+FLAC__bool eofCallback(const FLAC__StreamDecoder*, void* source) {
+    try {
+        Stream* file = static_cast<TFlacIn*>(source)->file();
+        return file->position() >= file->size();
+    } catch (...) {
+        return true;
+    }
+}
+
+FLAC__StreamDecoderWriteStatus frameCallback(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
+                                             const FLAC__int32* const buffer[], void* source) {
+    return static_cast<TFlacIn*>(source)->takeFrame(*frame, buffer)
+               ? FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE
+               : FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+}
+
+void metadataCallback(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,
+                      void* source) {
+    if (metadata->type == FLAC__METADATA_TYPE_STREAMINFO)
+        static_cast<TFlacIn*>(source)->takeStreamInfo(metadata->data.stream_info);
+}
+
+void errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* source) {
+    static_cast<TFlacIn*>(source)->noteDamage();
+}
+
+}  // namespace
+
+TFlacIn::~TFlacIn() {
+    closeDecoder();
+}
+
+void TFlacIn::closeDecoder() {
+    if (m_decoder) {
+        FLAC__stream_decoder_delete(m_decoder);
+        m_decoder = nullptr;
+    }
+    m_file.reset();
+}
+
+void TFlacIn::takeStreamInfo(const FLAC__StreamMetadata_StreamInfo& info) {
+    m_haveInfo = true;
+    m_channels = static_cast<int>(info.channels);
+    m_sampleRate = static_cast<int>(info.sample_rate);
+    m_sourceBits = static_cast<int>(info.bits_per_sample);
+    m_maxBlockSize = static_cast<int>(info.max_blocksize);
+    m_bitsPerSample = 8 * pcmBytesPerSample(m_sourceBits);
+    const int64_t frameBytes = int64_t{m_channels} * (m_bitsPerSample / 8);
+    m_size = info.total_samples == 0 ? -1 : static_cast<int64_t>(info.total_samples) * frameBytes;
+}
+
+bool TFlacIn::takeFrame(const FLAC__Frame& frame, const FLAC__int32* const channels[]) {
+    const int frames = static_cast<int>(frame.header.blocksize);
+    const int bytes = m_bitsPerSample / 8;
+    // A frame that does not match the stream's header cannot be placed in the sound.
+    if (static_cast<int>(frame.header.channels) != m_channels ||
+        static_cast<int>(frame.header.bits_per_sample) != m_sourceBits || frames > m_maxBlockSize)
+        return false;
+    const int shift = m_bitsPerSample - m_sourceBits;
+    uint8_t* out = m_block.data();
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < m_channels; ++c) {
+            const uint32_t v = static_cast<uint32_t>(channels[c][i]) << shift;
+            if (bytes == 1) {
+                *out++ = static_cast<uint8_t>(v + 128);
+            } else {
+                for (int b = 0; b < bytes; ++b)
+                    *out++ = static_cast<uint8_t>(v >> (8 * b));
+            }
+        }
+    }
+    m_filled = frames * m_channels * bytes;
+    return true;
+}
+
+void TFlacIn::OpenFile() {
+    std::lock_guard lock(m_openLock);
+    if (m_openCount == 0) {
+        m_valid = true;
+        m_endOfData = false;
+        m_haveInfo = false;
+        m_damaged = false;
+        try {
+            m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::read);
+        } catch (const EACSException& error) {
+            reject(error.what());
+            return;
+        }
+        m_decoder = FLAC__stream_decoder_new();
+        const bool started = m_decoder &&
+                             FLAC__stream_decoder_init_stream(
+                                 m_decoder, readCallback, decoderSeekCallback, decoderTellCallback,
+                                 lengthCallback, eofCallback, frameCallback, metadataCallback,
+                                 errorCallback, this) == FLAC__STREAM_DECODER_INIT_STATUS_OK &&
+                             FLAC__stream_decoder_process_until_end_of_metadata(m_decoder);
+        const int bytes = m_bitsPerSample / 8;
+        if (!started || !m_haveInfo || m_channels < 1 || m_sampleRate < 1 || m_sourceBits < 4 ||
+            m_maxBlockSize < 1 || bytes < 1) {
+            closeDecoder();
+            reject("The file \"" + m_fileName + "\" is not a FLAC file");
+            return;
+        }
+        m_block.assign(static_cast<size_t>(m_maxBlockSize) * static_cast<size_t>(m_channels) *
+                           static_cast<size_t>(bytes),
+                       0);
+        const int64_t bytesPerSecond = int64_t{m_sampleRate} * m_channels * bytes;
+        m_totalSeconds = Size() > 0 ? static_cast<int>(divideHalfEven(Size(), bytesPerSecond)) : 0;
+    }
+    ++m_openCount;
+}
+
+void TFlacIn::CloseFile() {
+    std::lock_guard lock(m_openLock);
+    if (m_openCount == 1) closeDecoder();
+    if (m_openCount > 0) --m_openCount;
+}
+
+int TFlacIn::ReadData(void* buffer, int count) {
+    return deliverFromBlock(m_block.data(), buffer, count, [this] { return refill(); });
+}
+
+int TFlacIn::decodeFrame() {
+    m_filled = 0;
+    while (m_filled == 0 && !m_endOfData) {
+        // A damaged frame is skipped by the decoder after it told the error callback; the
+        // data ends where the decoder cannot go on.
+        if (!FLAC__stream_decoder_process_single(m_decoder) ||
+            FLAC__stream_decoder_get_state(m_decoder) == FLAC__STREAM_DECODER_END_OF_STREAM)
+            m_endOfData = m_filled == 0;
+    }
+    return m_filled;
+}
+
+bool TFlacIn::seekToFrame(int64_t frame) {
+    m_filled = 0;
+    if (!FLAC__stream_decoder_seek_absolute(m_decoder, static_cast<FLAC__uint64>(frame))) {
+        // A failed seek leaves the decoder needing a flush before it decodes again.
+        FLAC__stream_decoder_flush(m_decoder);
+        return false;
+    }
+    m_endOfData = false;
+    return true;
+}
+
+int TFlacIn::refill() {
+    if (!m_decoder) return 0;
+    const int frameBytes = m_channels * (m_bitsPerSample / 8);
+    if (const int request = m_jumpRequest.exchange(0); request != 0) {
+        const int64_t size = Size();
+        int64_t position = Position() + roundHalfEven(request / 100.0 * static_cast<double>(size));
+        position = std::clamp<int64_t>(position, 0, std::max<int64_t>(size, 0));
+        position -= position % frameBytes;
+        if (size > 0 && position >= size) {
+            m_position = size;
+            m_endOfData = true;
+        } else if (size > 0 && seekToFrame(position / frameBytes)) {
+            m_position = position;
+            // The seek decodes the frame it lands in, from the target sample on.
+            if (m_filled > 0) return m_filled;
+        }
+    }
+    if (decodeFrame() > 0) return m_filled;
+    if (!Loop()) return 0;
+    if (!seekToFrame(0)) return 0;
+    m_position = 0;
+    return m_filled > 0 ? m_filled : decodeFrame();
+}

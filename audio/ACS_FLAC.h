@@ -1,7 +1,9 @@
-// FLAC files: the lossless encoding sink. Every frame is decoded again as it is encoded
-// (the encoder's verification), so a file this writes holds exactly the samples it took.
+// FLAC files: the decoding source and the lossless encoding sink. The sink decodes every
+// frame again as it encodes it (the encoder's verification), so a file it writes holds
+// exactly the samples it took.
 #pragma once
 
+#include <FLAC/stream_decoder.h>
 #include <FLAC/stream_encoder.h>
 
 #include <array>
@@ -12,6 +14,43 @@
 #include "ACS_Classes.h"
 #include "FrameCarry.h"
 #include "PendingFile.h"
+#include "Streams.h"
+
+// Delivers the samples of a FLAC file as little-endian PCM of 8 (unsigned), 16, 24 or 32
+// bits; depths in between (12, 20 bits) come widened to the next of these, the samples
+// shifted up so that full scale stays full scale.
+class TFlacIn : public TACSFileIn {
+  public:
+    using TACSFileIn::TACSFileIn;
+    ~TFlacIn() override;
+
+    int ReadData(void* buffer, int count) override;
+    void OpenFile() override;
+    void CloseFile() override;
+
+    // Called by the decoder's callbacks only.
+    Stream* file() { return m_file.get(); }
+    bool takeFrame(const FLAC__Frame& frame, const FLAC__int32* const channels[]);
+    void takeStreamInfo(const FLAC__StreamMetadata_StreamInfo& info);
+    void noteDamage() { m_damaged = true; }
+
+  private:
+    int refill();
+    // Decodes until a frame arrived or the data ended; returns the frame's bytes.
+    int decodeFrame();
+    bool seekToFrame(int64_t frame);
+    void closeDecoder();
+
+    std::unique_ptr<FileStream> m_file;
+    FLAC__StreamDecoder* m_decoder = nullptr;
+    std::vector<uint8_t> m_block;  // one decoded frame; sized once per open, never moved
+    int m_filled = 0;
+    int m_sourceBits = 0;
+    int m_maxBlockSize = 0;
+    bool m_haveInfo = false;
+    bool m_damaged = false;
+    bool m_endOfData = false;
+};
 
 class TFlacOut : public TACSOutput {
   public:

@@ -1,4 +1,5 @@
-// FLAC encoding through the sink, read back by the reference decoder (`flac -d`).
+// FLAC encoding through the sink, read back by the reference decoder (`flac -d`), and
+// decoding through the source.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -35,6 +36,20 @@ class FlacTest : public ::testing::Test {
                        " " + shellQuote(dir.file(name)));
         EXPECT_EQ(result.status, 0) << result.output;
         return result.status == 0 ? readBytes(raw) : std::vector<uint8_t>{};
+    }
+
+    // Everything the source delivers from its start.
+    static std::vector<uint8_t> readAll(TFlacIn& source, size_t limit = size_t{1} << 30) {
+        std::vector<uint8_t> out;
+        std::vector<uint8_t> chunk(10007);
+        source.Init();
+        while (out.size() < limit) {
+            const int n = source.ReadData(chunk.data(), static_cast<int>(chunk.size()));
+            if (n <= 0) break;
+            out.insert(out.end(), chunk.begin(), chunk.begin() + n);
+        }
+        source.Flush();
+        return out;
     }
 
     bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
@@ -154,6 +169,100 @@ TEST_F(FlacTest, FormatsAndSettingsFlacCannotHoldAreRefusedBeforeAnyFile) {
     sink.SetFileName(dir.file("no/such/folder/x.flac"));
     EXPECT_THROW(sink.Run(), EACSException);
     EXPECT_FALSE(source.Busy());
+}
+
+TEST_F(FlacTest, SourceDecodesWhatTheSinkWroteAndWhatFlacWrote) {
+    for (const int bits : {8, 24}) {
+        const int channels = bits == 8 ? 1 : 6;
+        const std::vector<uint8_t> pcm = channelTones(0.7, 48000, channels, bits);
+        FakeSource source(pcm, channels, bits, 48000);
+        ASSERT_EQ(encode(source, "ours.flac"), "");
+        TFlacIn flac;
+        flac.SetFileName(dir.file("ours.flac"));
+        EXPECT_EQ(flac.InBitsPerSample(), bits);
+        EXPECT_EQ(flac.InChannels(), channels);
+        EXPECT_EQ(flac.InSampleRate(), 48000);
+        EXPECT_EQ(flac.TotalTime(), 1);
+        EXPECT_TRUE(readAll(flac) == pcm) << bits << " bits";
+        EXPECT_EQ(flac.Size(), static_cast<int64_t>(pcm.size()));
+    }
+
+    const std::vector<uint8_t> music = pcm16Bytes(synthesizeMusic(2.0, 44100, 2));
+    writeWav(dir.file("theirs.wav"), 2, 16, 44100, music);
+    const CommandResult made = runCommand("flac -s -8 -o " + shellQuote(dir.file("theirs.flac")) +
+                                          " " + shellQuote(dir.file("theirs.wav")));
+    ASSERT_EQ(made.status, 0) << made.output;
+    TFlacIn flac;
+    flac.SetFileName(dir.file("theirs.flac"));
+    EXPECT_TRUE(readAll(flac) == music);
+}
+
+TEST_F(FlacTest, SourceJumpsAndLoopsOnFrameBoundaries) {
+    const std::vector<uint8_t> music = pcm16Bytes(synthesizeMusic(2.0, 44100, 2));
+    FakeSource source(music, 2, 16, 44100);
+    ASSERT_EQ(encode(source, "music.flac"), "");
+    TFlacIn flac;
+    flac.SetFileName(dir.file("music.flac"));
+    std::vector<uint8_t> block(65536);
+    flac.Init();
+    // A jump takes effect when the block under way is used up.
+    const int first = flac.ReadData(block.data(), 65536);
+    ASSERT_GT(first, 0);
+    flac.Jump(50);
+    std::vector<uint8_t> after(4096);
+    const int got = flac.ReadData(after.data(), 4096);
+    ASSERT_GT(got, 0);
+    const int64_t landed = flac.Position() - got;
+    // Alignment to whole frames may move it by less than a frame.
+    EXPECT_NEAR(static_cast<double>(landed), first + music.size() / 2.0, 4.0);
+    EXPECT_EQ(landed % 4, 0);
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + got, music.begin() + landed));
+    flac.Flush();
+
+    flac.SetLoop(true);
+    const std::vector<uint8_t> twice = readAll(flac, music.size() + 8192);
+    ASSERT_GE(twice.size(), music.size() + 8192);
+    EXPECT_TRUE(std::equal(music.begin(), music.end(), twice.begin()));
+    EXPECT_TRUE(std::equal(twice.begin() + static_cast<ptrdiff_t>(music.size()), twice.end(),
+                           music.begin()))
+        << "the second round starts from the beginning again";
+}
+
+TEST_F(FlacTest, SourceRejectsOtherFilesAndEndsDamagedOnesEarly) {
+    writeWav(dir.file("sound.wav"), 2, 16, 44100, std::vector<uint8_t>(4000));
+    for (const std::string name : {"sound.wav", "missing.flac"}) {
+        TFlacIn flac;
+        flac.SetFileName(dir.file(name));
+        EXPECT_THROW(flac.Init(), EACSException) << name;
+        EXPECT_FALSE(flac.Valid());
+        EXPECT_FALSE(flac.Busy());
+    }
+    TFlacIn wave;
+    wave.SetFileName(dir.file("sound.wav"));
+    try {
+        wave.Init();
+    } catch (const EACSException& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "The file \"" + dir.file("sound.wav") + "\" is not a FLAC file");
+    }
+
+    const std::vector<uint8_t> music = pcm16Bytes(synthesizeMusic(2.0, 44100, 2));
+    FakeSource source(music, 2, 16, 44100);
+    ASSERT_EQ(encode(source, "whole.flac"), "");
+    std::vector<uint8_t> bytes = readBytes(dir.file("whole.flac"));
+    for (size_t at = bytes.size() / 3; at < bytes.size() / 3 + 200; ++at)
+        bytes[at] ^= 0x5A;               // a damaged stretch in the middle
+    bytes.resize(bytes.size() * 2 / 3);  // and a cut end
+    writeBytes(dir.file("damaged.flac"), bytes);
+    TFlacIn flac;
+    flac.SetFileName(dir.file("damaged.flac"));
+    const std::vector<uint8_t> got = readAll(flac);
+    EXPECT_LT(got.size(), music.size());
+    EXPECT_GT(got.size(), music.size() / 4);
+    EXPECT_EQ(got.size() % 4, 0u);
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<ptrdiff_t>(music.size() / 4),
+                           music.begin()))
+        << "what came before the damage is exact";
 }
 
 }  // namespace
