@@ -19,16 +19,18 @@ FLAC__StreamEncoderWriteStatus writeCallback(const FLAC__StreamEncoder*, const F
 
 FLAC__StreamEncoderSeekStatus seekCallback(const FLAC__StreamEncoder*, FLAC__uint64 offset,
                                            void* sink) {
-    return static_cast<TFlacOut*>(sink)->seekOutput(offset)
-               ? FLAC__STREAM_ENCODER_SEEK_STATUS_OK
-               : FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+    auto* out = static_cast<TFlacOut*>(sink);
+    if (!out->outputSeekable()) return FLAC__STREAM_ENCODER_SEEK_STATUS_UNSUPPORTED;
+    return out->seekOutput(offset) ? FLAC__STREAM_ENCODER_SEEK_STATUS_OK
+                                   : FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
 }
 
 FLAC__StreamEncoderTellStatus tellCallback(const FLAC__StreamEncoder*, FLAC__uint64* offset,
                                            void* sink) {
+    auto* out = static_cast<TFlacOut*>(sink);
+    if (!out->outputSeekable()) return FLAC__STREAM_ENCODER_TELL_STATUS_UNSUPPORTED;
     uint64_t at = 0;
-    if (!static_cast<TFlacOut*>(sink)->tellOutput(at))
-        return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
+    if (!out->tellOutput(at)) return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
     *offset = at;
     return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
 }

@@ -69,6 +69,8 @@ class TFlacOut : public TACSOutput {
     bool writeEncoded(const uint8_t* bytes, size_t count);
     bool seekOutput(uint64_t offset);
     bool tellOutput(uint64_t& offset);
+    // A pipe or device takes the stream as it comes; its header keeps the estimated length.
+    bool outputSeekable() const { return !m_file->direct(); }
 
   protected:
     bool ProcessChunk(bool abort) override;

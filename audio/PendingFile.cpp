@@ -1,14 +1,32 @@
 #include "PendingFile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "ACS_Classes.h"
 
-PendingFile::PendingFile(const std::string& path)
-    : m_path(path),
-      m_stream(std::make_unique<FileStream>(partPath(path), FileStream::Mode::create)) {}
+namespace {
+
+// Where a write to path would land: a link is followed, so that the file it names is
+// replaced and the link stays.
+std::string resolvedTarget(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    return error ? path : target.string();
+}
+
+}  // namespace
+
+PendingFile::PendingFile(const std::string& path) : m_path(resolvedTarget(path)) {
+    struct stat info {};
+    m_direct = ::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    m_stream = std::make_unique<FileStream>(m_direct ? m_path : partPath(m_path),
+                                            FileStream::Mode::create);
+}
 
 PendingFile::~PendingFile() {
     discard();
@@ -23,6 +41,7 @@ void PendingFile::commit() {
         throw;
     }
     m_stream.reset();
+    if (m_direct) return;
     if (std::rename(partPath(m_path).c_str(), m_path.c_str()) != 0) {
         const std::string reason = std::strerror(errno);
         std::remove(partPath(m_path).c_str());
@@ -33,5 +52,5 @@ void PendingFile::commit() {
 void PendingFile::discard() {
     if (!m_stream) return;
     m_stream.reset();
-    std::remove(partPath(m_path).c_str());
+    if (!m_direct) std::remove(partPath(m_path).c_str());
 }

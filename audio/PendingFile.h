@@ -1,7 +1,9 @@
 // An output file that appears under its name only when it is complete. The encoding sinks
 // write into "<name>.part" beside it and rename that over the name at the end of a good
 // run, so a run that is stopped or fails leaves neither a truncated file nor a damaged
-// earlier one behind: the part file is removed instead.
+// earlier one behind: the part file is removed instead. A name that leads (through links)
+// to something other than a regular file, a pipe or a device, is written directly: renaming
+// over it would replace it.
 #pragma once
 
 #include <memory>
@@ -25,8 +27,11 @@ class PendingFile {
     void discard();
 
     static std::string partPath(const std::string& path) { return path + ".part"; }
+    // Whether the output goes straight to the named file (not a regular one).
+    bool direct() const { return m_direct; }
 
   private:
-    std::string m_path;
+    std::string m_path;  // the file to replace: the name with its links followed
+    bool m_direct = false;
     std::unique_ptr<FileStream> m_stream;
 };

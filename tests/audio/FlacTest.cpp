@@ -2,12 +2,16 @@
 // decoding through the source.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <thread>
 
 #include "ACS_FLAC.h"
 #include "FakeSource.h"
 #include "RunCommand.h"
 #include "SoundCheck.h"
+#include "Streams.h"
 #include "Synth.h"
 #include "TestFiles.h"
 
@@ -130,6 +134,33 @@ TEST_F(FlacTest, StoppedOrFailedRunLeavesNoFileAndKeepsAnOlderOne) {
     EXPECT_EQ(encode(failing, "failed.flac"), "read failed");
     EXPECT_FALSE(exists("failed.flac"));
     EXPECT_FALSE(exists("failed.flac.part"));
+}
+
+TEST_F(FlacTest, ALinkKeepsPointingAtTheNewFileAndAPipeIsWrittenStraight) {
+    const std::vector<uint8_t> pcm = pcm16Bytes(synthesizeTone(1.0, 44100, 2, 440.0));
+    writeBytes(dir.file("real.flac"), {'o', 'l', 'd'});
+    std::filesystem::create_symlink(dir.file("real.flac"), dir.file("link.flac"));
+    FakeSource linked(pcm, 2, 16, 44100);
+    ASSERT_EQ(encode(linked, "link.flac"), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.flac")));
+    EXPECT_EQ(decode("real.flac", 16), pcm);
+    EXPECT_FALSE(exists("real.flac.part"));
+
+    // A pipe cannot be renamed over nor rewound: the stream goes in as it comes.
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    std::vector<uint8_t> piped;
+    std::thread reader([&] {
+        FileStream in(dir.file("pipe"), FileStream::Mode::read);
+        std::vector<uint8_t> chunk(65536);
+        while (const int64_t n = in.read(chunk.data(), 65536))
+            piped.insert(piped.end(), chunk.begin(), chunk.begin() + n);
+    });
+    FakeSource source(pcm, 2, 16, 44100);
+    const std::string error = encode(source, "pipe");
+    reader.join();
+    ASSERT_EQ(error, "");
+    writeBytes(dir.file("piped.flac"), piped);
+    EXPECT_EQ(decode("piped.flac", 16), pcm);
 }
 
 TEST_F(FlacTest, FormatsAndSettingsFlacCannotHoldAreRefusedBeforeAnyFile) {
