@@ -17,6 +17,21 @@
 
 namespace {
 
+// Writes a FLAC file of a depth our sink does not write (12 or 20 bits) with the library's
+// own encoder: mono samples as given.
+void writeOddDepthFlac(const std::string& path, int bits, const std::vector<int32_t>& samples) {
+    FLAC__StreamEncoder* encoder = FLAC__stream_encoder_new();
+    FLAC__stream_encoder_set_channels(encoder, 1);
+    FLAC__stream_encoder_set_bits_per_sample(encoder, static_cast<uint32_t>(bits));
+    FLAC__stream_encoder_set_sample_rate(encoder, 44100);
+    ASSERT_EQ(FLAC__stream_encoder_init_file(encoder, path.c_str(), nullptr, nullptr),
+              FLAC__STREAM_ENCODER_INIT_STATUS_OK);
+    EXPECT_TRUE(FLAC__stream_encoder_process_interleaved(encoder, samples.data(),
+                                                         static_cast<uint32_t>(samples.size())));
+    EXPECT_TRUE(FLAC__stream_encoder_finish(encoder));
+    FLAC__stream_encoder_delete(encoder);
+}
+
 class FlacTest : public ::testing::Test {
   protected:
     // Encodes the source into dir/name; returns the sink's error.
@@ -226,6 +241,29 @@ TEST_F(FlacTest, SourceDecodesWhatTheSinkWroteAndWhatFlacWrote) {
     TFlacIn flac;
     flac.SetFileName(dir.file("theirs.flac"));
     EXPECT_TRUE(readAll(flac) == music);
+}
+
+TEST_F(FlacTest, SourceWidensOddDepthsSoThatFullScaleStaysFullScale) {
+    for (const int bits : {12, 20}) {
+        const int32_t top = (1 << (bits - 1)) - 1;
+        const std::vector<int32_t> samples = {0, 1, -1, top, -top - 1, top / 3, -5};
+        writeOddDepthFlac(dir.file("odd.flac"), bits, samples);
+        TFlacIn flac;
+        flac.SetFileName(dir.file("odd.flac"));
+        const int width = bits == 12 ? 16 : 24;
+        EXPECT_EQ(flac.InBitsPerSample(), width);
+        const std::vector<uint8_t> got = readAll(flac);
+        ASSERT_EQ(got.size(), samples.size() * static_cast<size_t>(width / 8));
+        for (size_t i = 0; i < samples.size(); ++i) {
+            const uint8_t* p = got.data() + i * static_cast<size_t>(width / 8);
+            const int32_t value =
+                width == 16 ? int32_t{static_cast<int16_t>(p[0] | p[1] << 8)}
+                            : static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 |
+                                                   uint32_t{p[2]} << 24) >>
+                                  8;
+            EXPECT_EQ(value, samples[i] * (1 << (width - bits))) << bits << " bits, sample " << i;
+        }
+    }
 }
 
 TEST_F(FlacTest, SourceJumpsAndLoopsOnFrameBoundaries) {
