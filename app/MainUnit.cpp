@@ -14,6 +14,7 @@
 
 #include "AppIcon.h"
 #include "HelpManual.h"
+#include "MainMpris.h"
 #include "Shell.h"
 #include "ShippedSkin.h"
 #include "UserPaths.h"
@@ -108,6 +109,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
         restoreDrive();
         openMediaPlayer();
     }
+    m_mpris = std::make_unique<MainFormMpris>(*this);
 }
 
 TMainForm::~TMainForm() = default;

@@ -14,6 +14,7 @@
 #include "WinSkinData.h"
 #include "WindowKey.h"
 
+class MainFormMpris;
 class QDialog;
 class QTreeWidgetItem;
 namespace Ui {
@@ -102,4 +103,5 @@ class TMainForm : public QMainWindow {
     bool m_playerAvailable = false;
     quillon::cdplayer::CdAudioDevice m_mediaPlayer;
     QTimer m_timer1;
+    std::unique_ptr<MainFormMpris> m_mpris;  // the desktop's media controls
 };

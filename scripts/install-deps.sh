@@ -13,6 +13,7 @@ packages=(
   lame vorbis-tools sox
   xvfb xauth libxcb1-dev libxcb-xtest0-dev
   desktop-file-utils appstream
+  dbus-daemon
 )
 
 missing=()
