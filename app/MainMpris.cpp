@@ -62,6 +62,8 @@ class MainFormMpris::Player : public MprisPlayer {
         MprisTrack track;
         track.row = row;
         track.title = QFileInfo(QString::fromStdString(shown.name)).completeBaseName();
+        track.artist = m_form.discArtist();
+        track.album = m_form.discAlbum();
         track.lengthMicroseconds = qint64(shown.frames) * 1000000 / kFramesPerSecond;
         return track;
     }

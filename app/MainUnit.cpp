@@ -192,6 +192,11 @@ QString TMainForm::outputFolder() const {
     return ui->spSkinEdit1->text();
 }
 
+void TMainForm::setDiscNames(const QString& artist, const QString& album) {
+    m_discArtist = artist;
+    m_discAlbum = album;
+}
+
 int TMainForm::currentRow() const {
     QTreeWidgetItem* item = ui->ListView1->currentItem();
     return item ? ui->ListView1->indexOfTopLevelItem(item) : -1;
@@ -322,6 +327,7 @@ void TMainForm::Timer1Timer() {
     const int tracks = m_mediaPlayer.trackCount();
     if (tracks <= 0 || tracks > 1000) {
         m_tracks.clear();
+        setDiscNames({}, {});
         showRows();
         setStatus(QStringLiteral("Please put a CD into the CDROM"));
         return;
@@ -343,6 +349,7 @@ void TMainForm::Timer1Timer() {
 
 void TMainForm::buildTrackList() {
     const std::string failure = ::buildTrackList(m_disc, m_tracks, m_format);
+    setDiscNames({}, {});
     showRows();
     if (!failure.empty()) setStatus(fromStd(failure));
     if (!m_tracks.empty()) {

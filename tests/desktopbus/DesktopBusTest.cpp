@@ -227,9 +227,14 @@ TEST_F(MprisOnTheBus, CommandsDriveThePlayerAndChangesAreAnnounced) {
     command("PlayPause");
     EXPECT_EQ(status(), "Paused");
 
+    // A lookup named the disc: the controls get artist and album with the next look.
+    main->setDiscNames("The Band", "The Record");
     command("Previous");
     ASSERT_TRUE(waitFor([&] { return main->mediaPlayer().position().track == 1; }));
-    EXPECT_EQ(metadata().value("xesam:title").toString(), "Track-01");
+    data = metadata();
+    EXPECT_EQ(data.value("xesam:title").toString(), "Track-01");
+    EXPECT_EQ(data.value("xesam:artist").toStringList(), QStringList{"The Band"});
+    EXPECT_EQ(data.value("xesam:album").toString(), "The Record");
 
     command("Stop");
     sound->holdOutput(false);
