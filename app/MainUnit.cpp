@@ -14,6 +14,7 @@
 
 #include "AppIcon.h"
 #include "HelpManual.h"
+#include "MainMpris.h"
 #include "Shell.h"
 #include "ShippedSkin.h"
 #include "UserPaths.h"
@@ -108,6 +109,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
         restoreDrive();
         openMediaPlayer();
     }
+    m_mpris = std::make_unique<MainFormMpris>(*this);
 }
 
 TMainForm::~TMainForm() = default;
@@ -188,6 +190,11 @@ OutputFormat TMainForm::outputFormat() const {
 
 QString TMainForm::outputFolder() const {
     return ui->spSkinEdit1->text();
+}
+
+void TMainForm::setDiscNames(const QString& artist, const QString& album) {
+    m_discArtist = artist;
+    m_discAlbum = album;
 }
 
 int TMainForm::currentRow() const {
@@ -320,6 +327,7 @@ void TMainForm::Timer1Timer() {
     const int tracks = m_mediaPlayer.trackCount();
     if (tracks <= 0 || tracks > 1000) {
         m_tracks.clear();
+        setDiscNames({}, {});
         showRows();
         setStatus(QStringLiteral("Please put a CD into the CDROM"));
         return;
@@ -341,6 +349,7 @@ void TMainForm::Timer1Timer() {
 
 void TMainForm::buildTrackList() {
     const std::string failure = ::buildTrackList(m_disc, m_tracks, m_format);
+    setDiscNames({}, {});
     showRows();
     if (!failure.empty()) setStatus(fromStd(failure));
     if (!m_tracks.empty()) {

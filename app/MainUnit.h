@@ -14,6 +14,7 @@
 #include "WinSkinData.h"
 #include "WindowKey.h"
 
+class MainFormMpris;
 class QDialog;
 class QTreeWidgetItem;
 namespace Ui {
@@ -47,6 +48,10 @@ class TMainForm : public QMainWindow {
     // Shows the rows of tracks() again after another window changed them.
     void showRows();
     void setStatus(const QString& text);
+    // The disc's artist and title as the CDDB lookup named them; forgotten with the rows.
+    void setDiscNames(const QString& artist, const QString& album);
+    const QString& discArtist() const { return m_discArtist; }
+    const QString& discAlbum() const { return m_discAlbum; }
     bool playerAvailable() const { return m_playerAvailable; }
     quillon::cdplayer::CdAudioDevice& mediaPlayer() { return m_mediaPlayer; }
     QTimer& timer() { return m_timer1; }
@@ -102,4 +107,7 @@ class TMainForm : public QMainWindow {
     bool m_playerAvailable = false;
     quillon::cdplayer::CdAudioDevice m_mediaPlayer;
     QTimer m_timer1;
+    QString m_discArtist;
+    QString m_discAlbum;
+    std::unique_ptr<MainFormMpris> m_mpris;  // the desktop's media controls
 };

@@ -1,5 +1,6 @@
 #include "RipPropressForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "DesktopNotifier.h"
 #include "MainUnit.h"
 #include "Shell.h"
 #include "WindowThread.h"
@@ -17,6 +19,7 @@
 TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
     : QDialog(&mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       endProcess([] { std::exit(1); }),
+      programActive([] { return QApplication::activeWindow() != nullptr; }),
       m_mainForm(mainForm),
       ui(std::make_unique<Ui::TRipPropressForm>()) {
     ui->setupUi(this);
@@ -71,6 +74,10 @@ void TRipPropressForm::start() {
     request.format = m_mainForm.outputFormat();
     request.outputFolder = m_mainForm.outputFolder().toStdString();
     request.settings = &m_mainForm.settings();
+    m_rowsAsked = 0;
+    for (const TrackRow& row : m_mainForm.tracks().rows())
+        m_rowsAsked += row.checked ? 1 : 0;
+    m_folder = QString::fromStdString(request.outputFolder);
     m_job->start(request);
 }
 
@@ -89,6 +96,29 @@ void TRipPropressForm::gaugeChanged(int value) {
 void TRipPropressForm::buttonChanged(RipButton button) {
     spSkinButtonStop->setText(button == RipButton::close ? QStringLiteral("Close")
                                                          : QStringLiteral("Cancel"));
+    // The job sets Close just before it counts as over; look once it has unwound.
+    if (button == RipButton::close) QTimer::singleShot(0, this, &TRipPropressForm::announceEnd);
+}
+
+void TRipPropressForm::announceEnd() {
+    if (m_job->working() || programActive()) return;
+    const RipOutcome outcome = m_job->outcome();
+    if (outcome != RipOutcome::finished && outcome != RipOutcome::failed) return;
+    const QString format =
+        QString::fromLatin1(m_mainForm.outputFormat() == OutputFormat::wav   ? "WAV"
+                            : m_mainForm.outputFormat() == OutputFormat::mp3 ? "MP3"
+                                                                             : "Ogg Vorbis");
+    const QString tracks =
+        m_rowsAsked == 1 ? QStringLiteral("1 track") : QStringLiteral("%1 tracks").arg(m_rowsAsked);
+    if (outcome == RipOutcome::finished)
+        DesktopNotifier::instance().notify(
+            QStringLiteral("Rip finished"),
+            QStringLiteral("%1 ripped to %2 in %3").arg(tracks, format, m_folder), m_folder);
+    else
+        DesktopNotifier::instance().notify(
+            QStringLiteral("Rip failed"),
+            QStringLiteral("The rip of %1 to %2 ended with an error").arg(tracks, format),
+            m_folder);
 }
 
 void TRipPropressForm::rowUnchecked(std::size_t row) {

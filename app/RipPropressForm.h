@@ -26,6 +26,9 @@ class TRipPropressForm : public QDialog, private RipObserver {
     // test puts something else here.
     std::function<void()> endProcess;
     const RipJob& job() const { return *m_job; }
+    // Whether the user has a window of the program in front; a rip that ends otherwise is
+    // announced on the desktop. Tests put their own answer here.
+    std::function<bool()> programActive;
 
     // Refused while the job works: the job goes on and the main window would take the drive
     // back under it. Escape, reject(), accept() and a close request all end up here.
@@ -51,10 +54,13 @@ class TRipPropressForm : public QDialog, private RipObserver {
     void openFolder(const std::string& folder) override;
     void settingsFailed() override;
     void processEvents() override;
+    void announceEnd();
 
     TMainForm& m_mainForm;
     std::unique_ptr<Ui::TRipPropressForm> ui;
     QProgressBar* Gauge1;
     QPushButton* spSkinButtonStop;
     std::unique_ptr<RipJob> m_job;
+    std::size_t m_rowsAsked = 0;  // checked rows when the job started
+    QString m_folder;             // where the job writes
 };

@@ -13,6 +13,7 @@ packages=(
   lame vorbis-tools sox flac opus-tools
   xvfb xauth libxcb1-dev libxcb-xtest0-dev
   desktop-file-utils appstream dpkg-dev
+  dbus-daemon
 )
 
 missing=()

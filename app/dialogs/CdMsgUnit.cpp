@@ -41,6 +41,9 @@ void TCdMsgForm::FormActivate() {
         ui->edTitle->setText(QString::fromStdString(result.info->title));
         ui->edCategory->setText(QString::fromStdString(result.info->type));
     }
+    if (result.outcome == CddbLookupResult::Outcome::named && result.info)
+        m_main.setDiscNames(QString::fromStdString(result.info->artist),
+                            QString::fromStdString(result.info->title));
     // The lookup rebuilt the rows whatever its outcome.
     m_main.showRows();
     // After an answer from the server, found or not, the first row is the current one.

@@ -326,6 +326,9 @@ TEST_F(CdInformationTest, EachShowingLooksTheDiscUpAndNamesTheRows) {
     EXPECT_EQ(status(), "Successful");
     EXPECT_EQ(main.currentRow(), 0);
     EXPECT_EQ(m_server.requests().at(1).hello, "me example.org program 1.0");
+    // The names the desktop's media controls show for the disc.
+    EXPECT_EQ(main.discArtist(), "The Band");
+    EXPECT_EQ(main.discAlbum(), "The Record");
 
     // A rename does not survive the next showing, which asks the server again.
     main.tracks().rename(0, "Mine", OutputFormat::mp3);

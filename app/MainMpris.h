@@ -1,0 +1,23 @@
+// The main window's CD player as the desktop's media player: media keys and the desktop's
+// player controls drive the same handlers as the window's buttons.
+#pragma once
+
+#include <memory>
+
+class TMainForm;
+class MprisService;
+
+class MainFormMpris {
+  public:
+    // Published as org.mpris.MediaPlayer2.quillon while the window lives; looks for changes on
+    // the window's timer.
+    explicit MainFormMpris(TMainForm& form);
+    ~MainFormMpris();
+    MainFormMpris(const MainFormMpris&) = delete;
+    MainFormMpris& operator=(const MainFormMpris&) = delete;
+
+  private:
+    class Player;
+    std::unique_ptr<Player> m_player;
+    std::unique_ptr<MprisService> m_service;
+};
