@@ -11,15 +11,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "AKRip32.h"
 #include "IniFile.h"
+#include "RipReport.h"
 #include "RipSettings.h"
 #include "TrackList.h"
 
@@ -48,6 +51,15 @@ class RipObserver {
     virtual void settingsFailed() = 0;
     // Handle the window's pending events.
     virtual void processEvents() = 0;
+    // The careful reading of the current track so far: sectors re-read and the positions
+    // (mm:ss.ff) it could not settle.
+    virtual void readingChanged(std::uint32_t rereadSectors,
+                                const std::vector<std::string>& unsettledPositions) {
+        (void)rereadSectors;
+        (void)unsettledPositions;
+    }
+    // The job is over (finished, cancelled or failed) and this is what it found.
+    virtual void ripReported(const RipReport& report) { (void)report; }
 };
 
 // What the main window hands the job when the rip window is shown.
