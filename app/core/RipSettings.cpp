@@ -1,5 +1,6 @@
 #include "RipSettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -56,4 +57,58 @@ CddbSettings readCddbSettings(const TIniFile& settings) {
     if (result.server.empty()) result.server = kDefaultCddbServer;
     result.email = settings.ReadString("CDDB", "email", "");
     return result;
+}
+
+namespace {
+
+constexpr const char* kReading = "Reading";
+constexpr const char* kOffsets = "Offsets";
+
+std::optional<std::int32_t> offsetValue(const TIniFile& settings, std::string_view section,
+                                        std::string_view key) {
+    if (!settings.ValueExists(section, key)) return std::nullopt;
+    const std::string text = settings.ReadString(section, key, "");
+    std::int32_t value = 0;
+    const char* first = text.data();
+    if (!text.empty() && text.front() == '+') ++first;
+    const auto [end, error] = std::from_chars(first, text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || first == end)
+        return std::nullopt;
+    if (value < -kMaxReadOffset || value > kMaxReadOffset) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string driveOffsetKey(const std::string& driveModel) {
+    std::string key = driveModel;
+    for (char& c : key)
+        if (c == '=' || c == '[' || c == ']' || c == ';' || static_cast<unsigned char>(c) < 0x20 ||
+            c == 0x7F)
+            c = ' ';
+    const auto first = key.find_first_not_of(' ');
+    if (first == std::string::npos) return "unknown drive";
+    return key.substr(first, key.find_last_not_of(' ') - first + 1);
+}
+
+ReadingSettings readReadingSettings(const TIniFile& settings, const std::string& driveModel) {
+    ReadingSettings result;
+    const std::string mode = settings.ReadString(kReading, "mode", "secure");
+    result.mode = mode == "fast" ? RipReadMode::fast : RipReadMode::secure;
+    const int retries = settings.ReadInteger(kReading, "retries", result.retries);
+    if (retries >= 0 && retries <= kMaxReadRetries) result.retries = retries;
+    if (const auto own = offsetValue(settings, kOffsets, driveOffsetKey(driveModel)))
+        result.offset = *own;
+    else if (const auto general = offsetValue(settings, kReading, "offset"))
+        result.offset = *general;
+    result.test = settings.ReadBool(kReading, "test", false);
+    result.accurateRipServer =
+        settings.ReadString("AccurateRip", "server", kDefaultAccurateRipServer);
+    if (result.accurateRipServer.empty()) result.accurateRipServer = kDefaultAccurateRipServer;
+    return result;
+}
+
+bool writeDriveOffset(TIniFile& settings, const std::string& driveModel, std::int32_t offset) {
+    return settings.WriteInteger(kOffsets, driveOffsetKey(driveModel), offset) &&
+           settings.WriteInteger(kReading, "offset", offset);
 }

@@ -1,10 +1,12 @@
 // The values of "settings.ini" that the rip job and the CDDB lookup use.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "IniFile.h"
+#include "RipReport.h"
 
 // What the message box says, with title "Error", before the program ends, when the settings
 // cannot be used.
@@ -34,3 +36,29 @@ struct CddbSettings {
 };
 
 CddbSettings readCddbSettings(const TIniFile& settings);
+
+inline constexpr const char* kDefaultAccurateRipServer = "www.accuraterip.com";
+
+// How the rip reads the disc and where it checks the result ([Reading], [AccurateRip]).
+struct ReadingSettings {
+    RipReadMode mode = RipReadMode::secure;
+    int retries = 20;         // re-reads of a disputed sector, 0 to kMaxReadRetries
+    std::int32_t offset = 0;  // the drive's read offset in samples
+    bool test = false;        // a test pass before the copy pass (secure mode only)
+    std::string accurateRipServer = kDefaultAccurateRipServer;
+};
+
+inline constexpr int kMaxReadRetries = 1000;
+// Farther than any drive's offset; a larger stored value is taken for a mistake.
+inline constexpr std::int32_t kMaxReadOffset = 5 * 588 * 10;
+
+// The reading settings for the drive that names itself `driveModel`: its own offset from
+// [Offsets] when one was stored for it, else [Reading]'s. Values out of range fall back to the
+// defaults, so a hand-edited file cannot make the rip read nonsense.
+ReadingSettings readReadingSettings(const TIniFile& settings, const std::string& driveModel);
+// Stores the offset of the drive `driveModel` in [Offsets] (and as [Reading]'s, which drives
+// never seen before start from). False when the settings file cannot be written.
+bool writeDriveOffset(TIniFile& settings, const std::string& driveModel, std::int32_t offset);
+// The key a drive's offset is filed under: its model with "=", "[", "]", ";" and control
+// characters made blanks and the ends trimmed; "unknown drive" for an empty model.
+std::string driveOffsetKey(const std::string& driveModel);
