@@ -9,7 +9,7 @@
 set(QUILLON_LAYER_0 quillon_akrip32_api quillon_bladedll_api quillon_posix quillon_http quillon_inifile
     quillon_waveaudio quillon_cdrom quillon_accuraterip quillon_musicbrainz quillon_cdplayer quillon_bladeenc
     quillon_shell quillon_secureread)
-set(QUILLON_LAYER_1 quillon_audio quillon_id3 quillon_ripcore quillon_skinfile)
+set(QUILLON_LAYER_1 quillon_tracktags quillon_audio quillon_id3 quillon_ripcore quillon_skinfile)
 set(QUILLON_LAYER_2 quillon_skin quillon_shippedskin)
 set(QUILLON_LAYER_3 quillon_errorreport quillon_windowthread quillon_toolwindows quillon_converters
     quillon_playerrecorder quillon_id3editor quillon_mainform quillon_dialogs quillon_windows
@@ -17,7 +17,7 @@ set(QUILLON_LAYER_3 quillon_errorreport quillon_windowthread quillon_toolwindows
 # Libraries that must not link Qt, even indirectly through a public link.
 set(QUILLON_QT_FREE quillon_akrip32_api quillon_bladedll_api quillon_posix quillon_http quillon_inifile
     quillon_waveaudio quillon_cdrom quillon_accuraterip quillon_musicbrainz quillon_cdplayer quillon_bladeenc
-    quillon_audio quillon_id3 quillon_ripcore quillon_skinfile quillon_secureread)
+    quillon_tracktags quillon_audio quillon_id3 quillon_ripcore quillon_skinfile quillon_secureread)
 # Pairs "user:used" that the layer numbers allow but the design does not.
 set(QUILLON_FORBIDDEN_LINKS quillon_toolwindows:quillon_mainform quillon_converters:quillon_mainform
     quillon_playerrecorder:quillon_mainform quillon_id3editor:quillon_mainform)

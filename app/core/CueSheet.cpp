@@ -1,0 +1,5 @@
+#include "RipReport.h"
+
+std::string cueSheetText(const RipReport&) {
+    return {};
+}
