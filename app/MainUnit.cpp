@@ -13,6 +13,7 @@
 #include <QTreeWidgetItem>
 
 #include "AppIcon.h"
+#include "DiscWatch.h"
 #include "HelpManual.h"
 #include "MainMpris.h"
 #include "Shell.h"
@@ -110,6 +111,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
         openMediaPlayer();
     }
     m_mpris = std::make_unique<MainFormMpris>(*this);
+    m_discWatch = std::make_unique<DiscWatch>(m_disc.drivePaths());
+    connect(m_discWatch.get(), &DiscWatch::discChanged, this, [this](const QString& drive) {
+        // A stopped timer means the drive is lent out (a rip) or the list is being built:
+        // the poll's own rules apply, so the news waits for the timer like everything else.
+        if (m_timer1.isActive() && drive.toStdString() == m_disc.selectedPath()) Timer1Timer();
+    });
 }
 
 TMainForm::~TMainForm() = default;

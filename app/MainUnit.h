@@ -14,6 +14,7 @@
 #include "WinSkinData.h"
 #include "WindowKey.h"
 
+class DiscWatch;
 class MainFormMpris;
 class QDialog;
 class QTreeWidgetItem;
@@ -110,4 +111,7 @@ class TMainForm : public QMainWindow {
     QString m_discArtist;
     QString m_discAlbum;
     std::unique_ptr<MainFormMpris> m_mpris;  // the desktop's media controls
+    // Tells of a disc inserted or removed at once, where the machine says so; the timer's poll
+    // stays for everything else.
+    std::unique_ptr<DiscWatch> m_discWatch;
 };

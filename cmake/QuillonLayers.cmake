@@ -8,7 +8,7 @@
 #   3 windows   the program's windows; tool windows never reach the main window
 set(QUILLON_LAYER_0 quillon_akrip32_api quillon_bladedll_api quillon_posix quillon_http quillon_inifile
     quillon_waveaudio quillon_cdrom quillon_accuraterip quillon_musicbrainz quillon_cdplayer quillon_bladeenc
-    quillon_shell quillon_secureread)
+    quillon_shell quillon_secureread quillon_discwatch)
 set(QUILLON_LAYER_1 quillon_tracktags quillon_audio quillon_id3 quillon_ripcore quillon_skinfile)
 set(QUILLON_LAYER_2 quillon_skin quillon_shippedskin)
 set(QUILLON_LAYER_3 quillon_errorreport quillon_windowthread quillon_toolwindows quillon_converters

@@ -18,9 +18,11 @@
 #include <optional>
 #include <string>
 
+#include "DiscEvents.h"
 #include "DiscImages.h"
 #include "DriveList.h"
 #include "ErrorReport.h"
+#include "FakeDeviceEvents.h"
 #include "IniFile.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
@@ -138,6 +140,56 @@ TEST_F(MainFormTest, ADiscFillsTheListOnTheNextTick) {
     EXPECT_EQ(list()->topLevelItem(3)->text(2), "01:00,00");
     EXPECT_EQ(list()->currentItem(), list()->topLevelItem(0));
     EXPECT_EQ(checks(), QList<bool>(12, true));
+}
+
+TEST_F(MainFormTest, ADiscTheMachineReportsIsListedWithoutWaitingForTheTick) {
+    insertDisc({75, 150, 75});
+    FakeDeviceEvents* events = nullptr;
+    quillon::discwatch::setEventSourceOpener([&events] {
+        auto source = std::make_unique<FakeDeviceEvents>();
+        events = source.get();
+        return source;
+    });
+    TMainForm& main = open();
+    quillon::discwatch::setEventSourceOpener({});
+    ASSERT_NE(events, nullptr);
+    // The poll is still there, but too slow to be what fills the list here.
+    ASSERT_TRUE(main.timer().isActive());
+    main.timer().start(3600000);
+    const std::string drive = main.disc().selectedPath();
+    events->send({mediaChange(drive + ".other", true)});
+    ASSERT_TRUE(waitFor([&] { return events->drained(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list()->topLevelItemCount(), 0) << "news of another drive changes nothing";
+    events->send({mediaChange(drive, true)});
+    ASSERT_TRUE(waitFor([&] { return list()->topLevelItemCount() == 3; }));
+    EXPECT_EQ(status(), "  There are 3 tracks in the CD");
+
+    // While a rip has the drive the timer is stopped, and the news waits for it as well.
+    form.reset();
+    events = nullptr;
+    quillon::discwatch::setEventSourceOpener([&events] {
+        auto source = std::make_unique<FakeDeviceEvents>();
+        events = source.get();
+        return source;
+    });
+    TMainForm& again = open();
+    quillon::discwatch::setEventSourceOpener({});
+    again.timer().stop();
+    events->send({mediaChange(again.disc().selectedPath(), true)});
+    ASSERT_TRUE(waitFor([&] { return events->drained(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+}
+
+TEST_F(MainFormTest, WithoutNewsFromTheMachineThePollStillFillsTheList) {
+    insertDisc({75, 150, 75});
+    quillon::discwatch::setEventSourceOpener([] { return nullptr; });  // no udev, no netlink
+    TMainForm& main = open();
+    quillon::discwatch::setEventSourceOpener({});
+    EXPECT_TRUE(main.timer().isActive());
+    EXPECT_EQ(main.timer().interval(), 500);
+    ASSERT_TRUE(waitFor([&] { return list()->topLevelItemCount() == 3; }));
 }
 
 TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
