@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "MainUnit.h"
-#include "MprisService.h"
+#include "MprisPlayers.h"
 
 using quillon::cdplayer::CdMode;
 
@@ -80,9 +80,9 @@ class MainFormMpris::Player : public MprisPlayer {
 
 MainFormMpris::MainFormMpris(TMainForm& form)
     : m_player(std::make_unique<Player>(form)),
-      m_service(std::make_unique<MprisService>(*m_player,
-                                               QStringLiteral("org.mpris.MediaPlayer2.quillon"))) {
-    QObject::connect(&form.timer(), &QTimer::timeout, m_service.get(), &MprisService::refresh);
+      m_membership(std::make_unique<MprisMembership>(*m_player)) {
+    QObject::connect(&form.timer(), &QTimer::timeout, &m_membership->service(),
+                     [membership = m_membership.get()] { membership->refresh(); });
 }
 
 MainFormMpris::~MainFormMpris() = default;

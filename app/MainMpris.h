@@ -5,12 +5,12 @@
 #include <memory>
 
 class TMainForm;
-class MprisService;
+class MprisMembership;
 
 class MainFormMpris {
   public:
-    // Published as org.mpris.MediaPlayer2.quillon while the window lives; looks for changes on
-    // the window's timer.
+    // Joins the program's players (MprisPlayers.h) while the window lives; looks for changes
+    // on the window's timer.
     explicit MainFormMpris(TMainForm& form);
     ~MainFormMpris();
     MainFormMpris(const MainFormMpris&) = delete;
@@ -19,5 +19,5 @@ class MainFormMpris {
   private:
     class Player;
     std::unique_ptr<Player> m_player;
-    std::unique_ptr<MprisService> m_service;
+    std::unique_ptr<MprisMembership> m_membership;
 };

@@ -10,6 +10,7 @@
 
 #include "ErrorReport.h"
 #include "FileDrop.h"
+#include "OggPlayerMpris.h"
 #include "Shell.h"
 #include "ToolWindowActions.h"
 #include "ui_oggplayerUnit.h"
@@ -127,6 +128,7 @@ Toggplayer::Toggplayer(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     // would spin on a full queue for the whole playback.
     AudioOut1.OnProgress = [this](TACSOutput* sender) { AudioOut1Progress(sender); };
     AudioOut1.OnDone = [this](TACSOutput* sender) { AudioOut1Done(sender); };
+    m_mpris = std::make_unique<OggPlayerMpris>(*this);
 }
 
 Toggplayer::~Toggplayer() = default;
@@ -134,6 +136,15 @@ Toggplayer::~Toggplayer() = default;
 void Toggplayer::setIdle(bool idle) {
     ui->button1->setEnabled(idle);
     ui->ListBox1->setEnabled(idle);
+    if (idle) {
+        m_playingRow = -1;
+        m_paused = false;
+    }
+    mprisChanged();
+}
+
+void Toggplayer::mprisChanged() {
+    if (m_mpris) m_mpris->refresh();
 }
 
 void Toggplayer::button1Click() {
@@ -151,6 +162,8 @@ void Toggplayer::button1Click() {
     }
     // Busy from here on: a second "Play" before the first progress report would only meet
     // a busy sink.
+    m_playingRow = ui->ListBox1->row(selected.first());
+    m_paused = false;
     setIdle(false);
 }
 
@@ -159,6 +172,8 @@ void Toggplayer::stopPlayback() {
     // A paused worker would see the request only after "Resume"; a user who stops expects
     // the playback to end now.
     if (AudioOut1.Busy() && AudioOut1.workerSuspended()) AudioOut1.Resume();
+    m_paused = false;
+    mprisChanged();
 }
 
 void Toggplayer::button2Click() {
@@ -167,10 +182,14 @@ void Toggplayer::button2Click() {
 
 void Toggplayer::pauseClick() {
     AudioOut1.Pause();
+    m_paused = m_playingRow >= 0;
+    mprisChanged();
 }
 
 void Toggplayer::resumeClick() {
     AudioOut1.Resume();
+    m_paused = false;
+    mprisChanged();
 }
 
 void Toggplayer::button4Click() {

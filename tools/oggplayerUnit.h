@@ -9,6 +9,7 @@
 #include "ACS_Audio.h"
 #include "ACS_Vorbis.h"
 
+class OggPlayerMpris;
 class QMimeData;
 
 namespace Ui {
@@ -31,6 +32,9 @@ class Toggplayer : public QDialog {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // The desktop's media controls drive the window's own handlers.
+    friend class OggPlayerMpris;
+
     // The Ogg files a drag brings: the files it names and those directly in the folders it
     // names; empty when it brings anything else.
     static QStringList oggFilesOf(const QMimeData* data);
@@ -50,6 +54,8 @@ class Toggplayer : public QDialog {
     void stopPlayback();
     // The state of "Play" and the list: enabled when nothing plays.
     void setIdle(bool idle);
+    // Tells the desktop's media controls what changed.
+    void mprisChanged();
 
     // Raised on the sink's worker; they hand their window work to this window's thread.
     void AudioOut1Progress(TACSOutput* sender);
@@ -59,4 +65,8 @@ class Toggplayer : public QDialog {
     // The source is declared first so that it outlives the sink that reads it.
     TVorbisIn VorbisIn1;
     TAudioOut AudioOut1;
+    // The list entry playing or paused, -1 when none; whether it is paused.
+    int m_playingRow = -1;
+    bool m_paused = false;
+    std::unique_ptr<OggPlayerMpris> m_mpris;
 };

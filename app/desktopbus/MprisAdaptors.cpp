@@ -20,6 +20,10 @@ QVariantMap MprisPlayerAdaptor::metadata() {
     return m_service.metadata();
 }
 
+bool MprisPlayerAdaptor::canStep() {
+    return m_service.player().canStep();
+}
+
 // Each command is followed by a look at the player, so the caller hears of the change at once
 // instead of on the owner's next timer tick.
 void MprisPlayerAdaptor::PlayPause() {

@@ -49,8 +49,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double Volume READ one)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(qlonglong Position READ position)
-    Q_PROPERTY(bool CanGoNext READ canControl)
-    Q_PROPERTY(bool CanGoPrevious READ canControl)
+    Q_PROPERTY(bool CanGoNext READ canStep)
+    Q_PROPERTY(bool CanGoPrevious READ canStep)
     Q_PROPERTY(bool CanPlay READ canControl)
     Q_PROPERTY(bool CanPause READ canControl)
     Q_PROPERTY(bool CanSeek READ cannot)
@@ -64,6 +64,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     double one() const { return 1.0; }
     qlonglong position() const { return 0; }
     bool canControl() const { return true; }
+    bool canStep();
     bool cannot() const { return false; }
 
   public Q_SLOTS:
@@ -73,7 +74,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void Stop();
     void Next();
     void Previous();
-    // The CD player has no seeking; the calls are accepted and do nothing.
+    // Neither player seeks; the calls are accepted and do nothing.
     void Seek(qlonglong) {}
     void SetPosition(const QDBusObjectPath&, qlonglong) {}
     void OpenUri(const QString&) {}

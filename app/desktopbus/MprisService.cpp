@@ -87,6 +87,12 @@ void MprisService::refresh() {
         m_lastStatus = status;
         changed.insert(QStringLiteral("PlaybackStatus"), status);
     }
+    const bool canStep = m_player.canStep();
+    if (canStep != m_lastCanStep) {
+        m_lastCanStep = canStep;
+        changed.insert(QStringLiteral("CanGoNext"), canStep);
+        changed.insert(QStringLiteral("CanGoPrevious"), canStep);
+    }
     const QVariantMap data = metadata();
     if (data != m_lastMetadata) {
         m_lastMetadata = data;

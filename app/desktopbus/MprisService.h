@@ -29,6 +29,8 @@ class MprisPlayer {
     virtual void stop() = 0;
     virtual void next() = 0;
     virtual void previous() = 0;
+    // Whether next and previous mean anything to this player.
+    virtual bool canStep() { return true; }
     virtual MprisStatus status() = 0;
     // The track playing or paused, else the one that would play; none without tracks.
     virtual std::optional<MprisTrack> track() = 0;
@@ -61,4 +63,5 @@ class MprisService : public QObject {
     QString m_busName;
     QString m_lastStatus;
     QVariantMap m_lastMetadata;
+    std::optional<bool> m_lastCanStep;
 };

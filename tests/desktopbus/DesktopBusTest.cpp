@@ -11,26 +11,33 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QLabel>
+#include <QListWidget>
 #include <QObject>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
 
+#include "ACS_Vorbis.h"
 #include "BoxCatcher.h"
 #include "DesktopNotifier.h"
 #include "DiscImages.h"
 #include "DriveList.h"
+#include "FakeSource.h"
 #include "MainUnit.h"
 #include "MemoryWaveDevices.h"
 #include "MprisService.h"
 #include "RipPropressForm.h"
 #include "Shell.h"
+#include "Synth.h"
 #include "TestFiles.h"
 #include "WaitFor.h"
+#include "oggplayerUnit.h"
 
 namespace {
 
@@ -263,6 +270,153 @@ TEST_F(MprisOnTheBus, AClosedWindowGivesTheNameBack) {
     EXPECT_EQ(first.busName(), kMpris);
     EXPECT_EQ(first.metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
               "/org/mpris/MediaPlayer2/TrackList/NoTrack");
+}
+
+// ---- The Ogg player beside the CD player ------------------------------------------------------
+
+// Encodes `seconds` of mono music into an Ogg Vorbis file with the given comment lines.
+void writeOgg(const std::string& path, double seconds, const std::vector<std::string>& comments) {
+    constexpr int kRate = 8000;
+    FakeSource source(pcm16Bytes(synthesizeMusic(seconds, kRate, 1)), 1, 16, kRate);
+    TVorbisOut sink;
+    DoneWaiter done(sink);
+    sink.SetInput(&source);
+    sink.SetFileName(path);
+    sink.SetComments(comments);
+    sink.Run();
+    ASSERT_TRUE(done.wait(1, 60));
+    ASSERT_EQ(sink.lastError(), "");
+}
+
+class OggPlayerOnTheBus : public MprisOnTheBus {
+  protected:
+    void SetUp() override {
+        MprisOnTheBus::SetUp();
+        writeOgg("morning.ogg", 2.0, {"TITLE=Morning", "ARTIST=The Band", "album=Early"});
+        writeOgg("plain tune.ogg", 1.0, {"GENRE=Folk"});
+        player = std::make_unique<Toggplayer>();
+        player->show();
+        entries = player->findChild<QListWidget*>("ListBox1");
+        entries->addItems({"morning.ogg", "plain tune.ogg"});
+    }
+    void TearDown() override {
+        // A playback held by the device would never see the stop.
+        sound->holdOutput(false);
+        if (!playButton()->isEnabled()) {
+            QTest::mouseClick(player->findChild<QToolButton*>("button2"), Qt::LeftButton);
+            waitFor([&] { return playButton()->isEnabled(); });
+        }
+        player.reset();
+        MprisOnTheBus::TearDown();
+    }
+    QToolButton* playButton() { return player->findChild<QToolButton*>("button1"); }
+    bool playerIdle() { return playButton()->isEnabled(); }
+    QString title() { return metadata().value("xesam:title").toString(); }
+    bool heardCanGoNext(bool value) {
+        for (const QVariantMap& change : watch.changes)
+            if (change.contains("CanGoNext") && unwrap(change.value("CanGoNext")).toBool() == value)
+                return true;
+        return false;
+    }
+
+    std::unique_ptr<Toggplayer> player;
+    QListWidget* entries = nullptr;
+};
+
+TEST_F(OggPlayerOnTheBus, AloneItAnswersWithWhatTheFilesSay) {
+    // Without the main window the Ogg player is the program's only player.
+    rip.reset();
+    main.reset();
+    ASSERT_TRUE(waitFor([&] { return client.interface()->isServiceRegistered(kMpris).value(); }));
+    EXPECT_FALSE(property(kPlayer, "CanGoNext").toBool()) << "it plays one entry and stops";
+    EXPECT_FALSE(property(kPlayer, "CanGoPrevious").toBool());
+    EXPECT_EQ(status(), "Stopped");
+    // Nothing picked: the entry Play would start, the top one, named by its comments.
+    QVariantMap data = metadata();
+    EXPECT_EQ(data.value("xesam:title").toString(), "Morning");
+    EXPECT_EQ(data.value("xesam:artist").toStringList(), QStringList{"The Band"});
+    EXPECT_EQ(data.value("xesam:album").toString(), "Early") << "comment names ignore case";
+    EXPECT_EQ(data.value("mpris:length").toLongLong(), 2000000);
+    EXPECT_EQ(data.value("mpris:trackid").value<QDBusObjectPath>().path(), "/org/quillon/track/1");
+
+    entries->setCurrentRow(1);
+    data = metadata();
+    EXPECT_EQ(data.value("xesam:title").toString(), "plain tune") << "no title: the file's name";
+    EXPECT_FALSE(data.contains("xesam:artist"));
+    EXPECT_EQ(data.value("mpris:length").toLongLong(), 1000000);
+
+    command("Play");
+    ASSERT_TRUE(waitFor([&] { return status() == "Playing"; }));
+    EXPECT_FALSE(playerIdle());
+    EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
+              "/org/quillon/track/2");
+    command("Play");  // already playing: nothing starts again
+    EXPECT_EQ(status(), "Playing");
+    command("Pause");
+    EXPECT_EQ(status(), "Paused");
+    command("Pause");
+    EXPECT_EQ(status(), "Paused") << "Pause does not resume";
+    command("PlayPause");
+    EXPECT_EQ(status(), "Playing");
+    command("Next");  // accepted, and nothing changes
+    EXPECT_EQ(title(), "plain tune");
+    command("PlayPause");
+    EXPECT_EQ(status(), "Paused");
+    // A paused playback ends on Stop (once the device takes what the player gave it).
+    sound->holdOutput(false);
+    command("Stop");
+    ASSERT_TRUE(waitFor([&] { return playerIdle(); }));
+    EXPECT_EQ(status(), "Stopped");
+
+    // With nothing picked, Play starts the list from the top, as the media key is expected to.
+    entries->clearSelection();
+    command("PlayPause");
+    EXPECT_EQ(entries->currentRow(), 0);
+    EXPECT_EQ(player->findChild<QLabel*>("Label4")->text(), "morning.ogg");
+    ASSERT_TRUE(waitFor([&] { return playerIdle(); }));
+    EXPECT_EQ(status(), "Stopped");
+}
+
+TEST_F(OggPlayerOnTheBus, ThePlayerThatStartedLastAnswers) {
+    // The CD player joined first: it answers until the other plays.
+    EXPECT_EQ(title(), "Track-01");
+    EXPECT_TRUE(property(kPlayer, "CanGoNext").toBool());
+
+    entries->setCurrentRow(0);
+    QTest::mouseClick(playButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return title() == "Morning"; }));
+    EXPECT_EQ(status(), "Playing");
+    EXPECT_FALSE(property(kPlayer, "CanGoNext").toBool());
+    ASSERT_TRUE(waitFor([&] { return heardTitle("Morning") && heardCanGoNext(false); }));
+    // Ended, it still answers: it is what the user played last.
+    sound->holdOutput(false);
+    ASSERT_TRUE(waitFor([&] { return playerIdle(); }));
+    EXPECT_EQ(status(), "Stopped");
+    EXPECT_EQ(title(), "Morning");
+
+    // The CD starts from its own window; the next look of its timer hands the bus over.
+    sound->holdOutput(true);
+    QTreeWidget* rows = main->findChild<QTreeWidget*>("ListView1");
+    rows->clearSelection();
+    rows->topLevelItem(0)->setSelected(true);
+    main->playTrack();
+    ASSERT_TRUE(waitFor([&] { return title() == "Track-01" && status() == "Playing"; }));
+    ASSERT_TRUE(waitFor([&] { return heardCanGoNext(true); }));
+    command("Pause");
+    EXPECT_EQ(main->mediaPlayer().mode(), CdMode::paused) << "the command went to the CD";
+    EXPECT_TRUE(playerIdle());
+
+    // The Ogg player plays again and answers, then closes: the CD player takes over and the
+    // name stays on the bus.
+    QTest::mouseClick(playButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return title() == "Morning"; }));
+    sound->holdOutput(false);
+    ASSERT_TRUE(waitFor([&] { return playerIdle(); }));
+    player.reset();
+    EXPECT_TRUE(client.interface()->isServiceRegistered(kMpris).value());
+    EXPECT_TRUE(title().startsWith("Track-")) << title().toStdString();
+    EXPECT_EQ(status(), "Paused");
+    player = std::make_unique<Toggplayer>();  // for the fixture's tidying up
 }
 
 // ---- Notifications ----------------------------------------------------------------------------
