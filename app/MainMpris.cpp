@@ -81,8 +81,10 @@ class MainFormMpris::Player : public MprisPlayer {
 MainFormMpris::MainFormMpris(TMainForm& form)
     : m_player(std::make_unique<Player>(form)),
       m_membership(std::make_unique<MprisMembership>(*m_player)) {
-    QObject::connect(&form.timer(), &QTimer::timeout, &m_membership->service(),
-                     [membership = m_membership.get()] { membership->refresh(); });
+    m_looks = QObject::connect(&form.timer(), &QTimer::timeout, &m_membership->service(),
+                               [membership = m_membership.get()] { membership->refresh(); });
 }
 
-MainFormMpris::~MainFormMpris() = default;
+MainFormMpris::~MainFormMpris() {
+    QObject::disconnect(m_looks);
+}

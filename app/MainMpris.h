@@ -2,6 +2,7 @@
 // player controls drive the same handlers as the window's buttons.
 #pragma once
 
+#include <QMetaObject>
 #include <memory>
 
 class TMainForm;
@@ -20,4 +21,6 @@ class MainFormMpris {
     class Player;
     std::unique_ptr<Player> m_player;
     std::unique_ptr<MprisMembership> m_membership;
+    // The timer's looks; the shared service outlives this window when the Ogg player stays.
+    QMetaObject::Connection m_looks;
 };

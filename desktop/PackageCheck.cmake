@@ -3,6 +3,7 @@
 # it holds what an installation holds and nothing of the build, and that quillon-cli runs
 # from its unpacked files. Run by ctest (desktop/CMakeLists.txt); with no package built, or
 # one older than the programs, there is nothing to check and the test says it skipped.
+cmake_minimum_required(VERSION 3.25)
 foreach(variable BUILD_DIR VERSION APP_ID WORK_DIR PROGRAM DPKG_DEB)
     if(NOT ${variable})
         message(FATAL_ERROR "${variable} is not set")
