@@ -443,6 +443,12 @@ class FakeNotifications : public QObject {
         signal << id << action;
         m_bus.send(signal);
     }
+    void close(uint id) {
+        QDBusMessage signal = QDBusMessage::createSignal(kNotificationsPath, kNotifications,
+                                                         QStringLiteral("NotificationClosed"));
+        signal << id << uint(2);  // dismissed by the user
+        m_bus.send(signal);
+    }
 
   public Q_SLOTS:
     uint Notify(const QString& app, uint, const QString&, const QString& summary,
@@ -507,6 +513,25 @@ TEST_F(NotificationsOnTheBus, ARipThatEndsUnseenIsAnnouncedAndItsButtonOpensTheF
     ASSERT_TRUE(waitFor([&] { return !opened.isEmpty(); }));
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened.front().toLocalFile().endsWith("out"))
+        << opened.front().toString().toStdString();
+}
+
+TEST_F(NotificationsOnTheBus, AClosedNotificationsButtonOpensNothingAndNoFolderMeansNoButton) {
+    DesktopNotifier& notifier = DesktopNotifier::instance();
+    notifier.notify("Rip finished", "first", "first-out");
+    notifier.notify("Rip finished", "second", "second-out");
+    notifier.notify("Rip finished", "third", QString());
+    ASSERT_TRUE(waitFor([&] { return service->shown.size() == 3; }));
+    EXPECT_TRUE(service->shown[2].actions.isEmpty());
+    // The service numbered them 42, 43 and 44. A stale press of a closed one comes first on
+    // the same connection as the live press, so it would have been seen first.
+    service->close(42);
+    service->press(42, "open-folder");
+    service->press(44, "open-folder");
+    service->press(43, "open-folder");
+    ASSERT_TRUE(waitFor([&] { return !opened.isEmpty(); }));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened.front().toLocalFile().endsWith("second-out"))
         << opened.front().toString().toStdString();
 }
 
