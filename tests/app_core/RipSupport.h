@@ -74,7 +74,7 @@ class RipFixture : public ::testing::Test {
     std::string outFile(const std::string& name) const { return (out() / name).string(); }
     // The image's audio of track `index` (0-based).
     std::vector<std::uint8_t> trackAudio(std::size_t index) const;
-    // The file names in the output folder, sorted.
+    // The file names in the output folder, sorted, without the rip log and cue sheet.
     std::vector<std::string> outputFiles() const;
 
     TempDir m_temp;
