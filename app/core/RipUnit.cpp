@@ -137,8 +137,7 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, const std::strin
 
     TrackRipRequest request;
     request.reader = m_reader;
-    request.options.mode =
-        track.secure ? secureread::ReadMode::secure : secureread::ReadMode::fast;
+    request.options.mode = track.secure ? secureread::ReadMode::secure : secureread::ReadMode::fast;
     request.options.retries = m_reading.retries;
     request.offset = m_reading.offset;
     request.leadOutSector = m_leadOut;
@@ -173,8 +172,7 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, const std::strin
         // CRCs can be compared.
         request.gaugeTo = gaugeSpan / 2;
         result = ripTrack(request, callbacks);
-        if (result.outcome == TrackRipResult::Outcome::done)
-            track.testCrc32 = result.sums.crc32;
+        if (result.outcome == TrackRipResult::Outcome::done) track.testCrc32 = result.sums.crc32;
         request.gaugeFrom = gaugeSpan / 2;
         if (m_cancel && result.outcome == TrackRipResult::Outcome::done)
             result.outcome = TrackRipResult::Outcome::cancelled;
@@ -282,10 +280,9 @@ void RipJob::reportRip() {
 }
 
 void RipJob::writeBesideFiles() {
-    const bool anyFile = std::any_of(m_report.tracks.begin(), m_report.tracks.end(),
-                                     [](const TrackRipReport& track) {
-                                         return track.outcome == TrackRipReport::Outcome::done;
-                                     });
+    const bool anyFile = std::any_of(
+        m_report.tracks.begin(), m_report.tracks.end(),
+        [](const TrackRipReport& track) { return track.outcome == TrackRipReport::Outcome::done; });
     if (!anyFile) return;
     const std::string error = writeRipFiles(m_request.outputFolder, m_report);
     // The audio files are what counts; a log that cannot be written is only said.

@@ -175,7 +175,7 @@ class RipJob {
     std::uint32_t m_leadOut = 0;
     std::future<quillon::accuraterip::Lookup> m_lookup;
     RipReport m_report;
-    std::vector<int> m_slots;  // per reported track: its slot in the AccurateRip entry, or -1
+    std::vector<int> m_slots;    // per reported track: its slot in the AccurateRip entry, or -1
     bool m_fileCreated = false;  // the last row's copy pass created its file
     std::uint32_t m_shownRereads = 0;
     std::size_t m_shownUnsettled = 0;

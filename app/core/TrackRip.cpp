@@ -29,7 +29,8 @@ void removeQuietly(const std::string& path) {
 class LiveReader : public SectorReader {
   public:
     LiveReader(const TrackRipRequest& request, const TrackRipCallbacks& callbacks)
-        : m_request(request), m_callbacks(callbacks),
+        : m_request(request),
+          m_callbacks(callbacks),
           m_fast(request.options.mode == ReadMode::fast) {}
 
     bool read(std::uint32_t firstSector, std::uint32_t count, std::uint8_t* buffer) override {

@@ -17,6 +17,7 @@ class RipCliTest : public ::testing::Test {
     void SetUp() override {
         std::filesystem::create_directory(m_temp.path() / "discs");
         m_image = writeCueImage(m_temp.path() / "discs", "disc", {60, 100, 30});
+        writeSettings("");
     }
     CommandResult cli(const std::string& arguments) {
         return runCommand("cd " + shellQuote(m_temp.path().string()) + " && " +
@@ -32,8 +33,10 @@ class RipCliTest : public ::testing::Test {
                    : list.substr(start == std::string::npos ? 0 : start + 1,
                                  at - (start == std::string::npos ? 0 : start + 1));
     }
+    // The text, and an AccurateRip server that refuses at once: no test asks the real one.
     void writeSettings(const std::string& text) {
-        std::ofstream(m_temp.path() / "settings.ini") << text;
+        std::ofstream(m_temp.path() / "settings.ini")
+            << text << "\n[AccurateRip]\nserver=127.0.0.1:1\n";
     }
     std::vector<std::uint8_t> trackAudio(int index) const {
         const auto first = std::size_t(m_image.trackStarts[std::size_t(index)]) * 2352;
@@ -61,13 +64,15 @@ TEST_F(RipCliTest, RipsTheChosenTracksIntoTheFolder) {
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("Processing:03 (Track-03.wav)"), std::string::npos);
     EXPECT_NE(result.output.find("Finished!"), std::string::npos);
-    EXPECT_EQ(files("wav"), (std::vector<std::string>{"Track-01.wav", "Track-03.wav"}));
+    EXPECT_EQ(files("wav"),
+              (std::vector<std::string>{"Track-01.wav", "Track-03.wav", "rip.cue", "rip.log"}));
     EXPECT_TRUE(readBytes((m_temp.path() / "wav" / "Track-03.wav").string()) ==
                 canonicalWav(2, 16, 44100, trackAudio(2)));
 
     result = cli("rip --format ogg --out ogg --tracks 2-3 --drive " + drive());
     ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(files("ogg"), (std::vector<std::string>{"Track-02.ogg", "Track-03.ogg"}));
+    EXPECT_EQ(files("ogg"),
+              (std::vector<std::string>{"Track-02.ogg", "Track-03.ogg", "rip.cue", "rip.log"}));
     EXPECT_EQ(oggSampleCount((m_temp.path() / "ogg" / "Track-02.ogg").string()), 100 * 588);
 
     for (const std::string& arguments : std::vector<std::string>{
@@ -93,8 +98,8 @@ TEST_F(RipCliTest, CddbTitlesBecomeSafeFileNames) {
     writeSettings("[CDDB]\nserver=" + server.address() + "\nemail=me@example.org\n");
     const auto result = cli("rip --format mp3 --out mp3 --cddb --drive " + drive());
     ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(files("mp3"),
-              (std::vector<std::string>{".._Up and away.mp3", "AC_DC.mp3", "Third  .mp3"}));
+    EXPECT_EQ(files("mp3"), (std::vector<std::string>{".._Up and away.mp3", "AC_DC.mp3",
+                                                      "Record.cue", "Record.log", "Third  .mp3"}));
     EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "Up and away.mp3"));
     ASSERT_FALSE(server.requests().empty());
     EXPECT_EQ(server.requests().back().hello, "me example.org program 1.0");
@@ -112,6 +117,10 @@ TEST_F(RipCliTest, CddbTitlesContinuedOverSeveralLinesNameTheFilesWhole) {
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(files("wav"),
               (std::vector<std::string>{
+                  "Music for the Long Evenings: Suites, Songs and Dances of the Northern "
+                  "Provinces.cue",
+                  "Music for the Long Evenings: Suites, Songs and Dances of the Northern "
+                  "Provinces.log",
                   "Suite No. 2 in G minor for Strings and Continuo, Op. 14: I. Prelude (Lento) - "
                   "II. Allemande - III. Courante - IV. Sarabande - V. Gigue (Live, Title14 "
                   "Hall).wav"}));
