@@ -1,6 +1,7 @@
 #include "RipUnit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 
@@ -26,13 +27,14 @@ void removeQuietly(const std::string& path) {
     std::filesystem::remove(path, ignored);
 }
 
-// The row's name without the extension of its format.
+// The row's name without the extension of its format, in whatever case a format switch left it.
 std::string titleOf(const std::string& name, OutputFormat format) {
-    const std::string extension = "." + std::string(formatExtension(format));
-    if (name.size() > extension.size() &&
-        name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
-        return name.substr(0, name.size() - extension.size());
-    return name;
+    const std::string_view extension = formatExtension(format);
+    if (name.size() <= extension.size()) return name;
+    const std::size_t at = name.size() - extension.size();
+    for (std::size_t i = 0; i < extension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[at + i])) != extension[i]) return name;
+    return name.substr(0, at);
 }
 
 TrackRipReport::Outcome reportOutcome(TrackRipResult::Outcome outcome) {

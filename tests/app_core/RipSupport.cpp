@@ -65,6 +65,17 @@ void RecordingObserver::processEvents() {
     if (onProcessEvents) onProcessEvents();
 }
 
+void RecordingObserver::readingChanged(std::uint32_t rereadSectors,
+                                       const std::vector<std::string>& unsettledPositions) {
+    note();
+    readings.emplace_back(rereadSectors, unsettledPositions);
+}
+
+void RecordingObserver::ripReported(const RipReport& report) {
+    note();
+    reports.push_back(report);
+}
+
 void RipFixture::SetUp() {
     std::filesystem::create_directory(m_temp.path() / "discs");
     std::filesystem::create_directory(out());
@@ -108,6 +119,8 @@ RipRequest RipFixture::request(OutputFormat format) {
     request.format = format;
     request.outputFolder = out().string();
     request.settings = &m_settings;
+    request.reader = m_reader;
+    request.drive = m_drive;
     return request;
 }
 

@@ -31,6 +31,9 @@ class RecordingObserver : public RipObserver {
     void openFolder(const std::string& folder) override;
     void settingsFailed() override;
     void processEvents() override;
+    void readingChanged(std::uint32_t rereadSectors,
+                        const std::vector<std::string>& unsettledPositions) override;
+    void ripReported(const RipReport& report) override;
 
     std::vector<std::string> captions;
     std::vector<int> gauges;
@@ -42,6 +45,8 @@ class RecordingObserver : public RipObserver {
     int closes = 0;
     int settingsFailures = 0;
     int eventRounds = 0;
+    std::vector<std::pair<std::uint32_t, std::vector<std::string>>> readings;
+    std::vector<RipReport> reports;
     bool answerYes = true;
     // Whether every report came on the thread that created the observer.
     bool onOwnerThread = true;
@@ -79,6 +84,9 @@ class RipFixture : public ::testing::Test {
 
     TempDir m_temp;
     DiscImage m_image;
+    // The disc's sectors for the job; null: the image through the drive's handle.
+    quillon::secureread::SectorReader* m_reader = nullptr;
+    std::string m_drive;  // the request's drive text
     DiscSession m_disc;
     TrackList m_list;
     TIniFile m_settings{(m_temp.path() / "settings.ini").string()};
