@@ -165,6 +165,24 @@ TEST_F(CarefulRipTest, UnreadableSectorsAreUnsettledInSecureModeAndFatalInFastMo
     EXPECT_EQ(lastReport().tracks[1].outcome, TrackRipReport::Outcome::failed);
 }
 
+TEST_F(CarefulRipTest, CancelStopsTheCarefulReadingAtOnce) {
+    insertNoiseDisc();
+    writeSetting("Reading", "mode", "secure");
+    FaultyDisc disc(m_noise);
+    m_reader = &disc;
+    m_observer.onProcessEvents = [this] {
+        if (m_observer.eventRounds == 3) job().buttonClicked();
+    };
+    runJob(OutputFormat::wav);
+    EXPECT_EQ(job().outcome(), RipOutcome::cancelled);
+    EXPECT_EQ(m_observer.eventRounds, 3);  // no read after the cancel
+    EXPECT_EQ(disc.readsOf(99), 0);
+    EXPECT_TRUE(outputFiles().empty());
+    ASSERT_EQ(lastReport().tracks.size(), 1u);
+    EXPECT_EQ(lastReport().tracks[0].outcome, TrackRipReport::Outcome::cancelled);
+    EXPECT_FALSE(lastReport().tracks[0].readCleanly());
+}
+
 TEST_F(CarefulRipTest, TheReadOffsetMovesTheSamples) {
     insertNoiseDisc();
     FaultyDisc disc(m_noise);
