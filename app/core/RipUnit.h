@@ -1,5 +1,7 @@
 // The rip job: copies the checked rows of the track list from the CD into WAV, MP3 or Ogg
-// Vorbis files in the output folder.
+// Vorbis files in the output folder, reading each track carefully (or fast, as the settings
+// say), checksumming it and judging it by the AccurateRip database, and leaves a rip log and
+// a cue sheet beside the files.
 //
 // The job runs on its owner's thread (the rip window's UI thread, or quillon-cli's main
 // thread). WAV and MP3 are done inside start(), which calls RipObserver::processEvents() after
@@ -7,7 +9,10 @@
 // can call buttonClicked() from within. Ogg tracks are ripped inside start() and then
 // converted by the Ogg sink's worker thread; its progress and completion reports are handed to
 // the owner's thread through the `post` function the owner supplies, and the job goes on with
-// the next track from there. Nothing of the job runs on the worker.
+// the next track from there. Nothing of the job runs on the worker. The AccurateRip lookup
+// runs on a thread of its own from the start of the rip, touching only its own copies of the
+// server and the disc's ids; the job collects its answer at the end, processing events while
+// it waits.
 #pragma once
 
 #include <cstddef>
