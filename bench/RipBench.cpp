@@ -1,7 +1,9 @@
 // quillon-rip-bench: times quillon-cli rip of a generated 10-track disc image to WAV, MP3 and
 // Ogg Vorbis against doing the same work with the usual tools: the tracks' audio cut out of the
-// image with dd behind a WAV header, then encoded with lame -b 128 --cbr or oggenc -q 2. The
-// two commands of each pair alternate; the medians and their ratio are printed. A missed
+// image with dd behind a WAV header, then encoded with lame -b 128 --cbr or oggenc -q 2. Those
+// rips read in fast mode, which must cost no more than dd's copying; a secure rip to WAV is
+// timed against cd-paranoia's verifying read of the same image, when cd-paranoia is installed.
+// The two commands of each pair alternate; the medians and their ratio are printed. A missed
 // target is reported, not failed; only a failing command or a missing tool fails the run.
 #include <cstdio>
 #include <filesystem>
@@ -26,7 +28,8 @@ const char* const kUsage =
     "\n"
     "Times 'quillon-cli rip' of a generated 10-track disc image to WAV, MP3 and Ogg against\n"
     "cutting the tracks out of the image with dd and encoding them with lame -b 128 --cbr or\n"
-    "oggenc -q 2, alternating the two sides, and prints the medians and their ratio.\n"
+    "oggenc -q 2, and a secure rip to WAV against 'cd-paranoia -d IMAGE -B' (when installed),\n"
+    "alternating the two sides, and prints the medians and their ratio.\n"
     "\n"
     "  --runs N        runs of each command (default 3, or $QUILLON_BENCH_RUNS)\n"
     "  --minutes M     length of the disc in minutes (default 40)\n"
@@ -51,6 +54,8 @@ const Program kProgram = {.name = "quillon-rip-bench",
 constexpr int kTracks = 10;
 constexpr int kFramesPerRead = 25;  // dd's block: the rip job's read size
 constexpr double kTarget = 1.05;
+// Verifying every sector need not cost what cd-paranoia's verification costs.
+constexpr double kSecureTarget = 0.5;
 
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
@@ -139,10 +144,12 @@ void runBench(const Options& options) {
         writeCueImage(root / "discs", "disc", std::vector<int>(kTracks, trackFrames), 3);
     writeHeaders(image, root / "headers");
     // The rip job's default settings are the reference tools' options: 44100 Hz, 128 kbit/s
-    // constant, and Ogg quality 0.2 (oggenc -q 2) without a pause between blocks.
+    // constant, and Ogg quality 0.2 (oggenc -q 2) without a pause between blocks. Reads are
+    // fast unless a pair says otherwise, and the AccurateRip lookup is refused at once: the
+    // network is not what is timed.
     std::ofstream(root / "settings.ini")
         << "[MP3 Options]\ndwSampleRate=44100Hz\nwBitrate=128kb/s\n[Ogg Options]\ncpu=3\n"
-           "compr=20\n";
+           "compr=20\n[Reading]\nmode=fast\n[AccurateRip]\nserver=127.0.0.1:1\n";
     // quillon-cli finds the image and the settings in its working directory.
     fs::current_path(root);
     const std::string drive = std::to_string(imageDrive(root / "discs"));
@@ -165,13 +172,40 @@ void runBench(const Options& options) {
             "r-", format,
             {shell, "-c", referenceScript(image, root / "headers", folder, encode, "." + format)});
     };
-    const std::vector<Pair> pairs = {
+    std::vector<Pair> pairs = {
         {"rip wav", "dd", quillon("wav"), reference("wav", ""), kTarget},
         {"rip mp3", "dd+lame", quillon("mp3"),
          reference("mp3", shellQuote(lame) + " --quiet -b 128 --cbr IN OUT"), kTarget},
         {"rip ogg", "dd+oggenc", quillon("ogg"),
          reference("ogg", shellQuote(oggenc) + " -Q -q 2 -o OUT IN"), kTarget},
     };
+    // cd-paranoia writes track01.cdda.wav and on into the folder it runs in.
+    const Tools paranoia = findTools({"cd-paranoia"});
+    if (paranoia.missing.empty()) {
+        const fs::path secureOut = root / "q-secure";
+        const fs::path paranoiaOut = root / "p-wav";
+        char last[32];
+        std::snprintf(last, sizeof last, "track%.2d.cdda.wav", kTracks);
+        pairs.push_back({"secure", "cd-paranoia",
+                         Command{{cli, "rip", "--format", "wav", "--out", secureOut.string(),
+                                  "--drive", drive, "--mode", "secure"},
+                                 (secureOut / (trackName(kTracks) + ".wav")).string(),
+                                 (root / "q-secure.log").string(),
+                                 secureOut},
+                         Command{{shell, "-c",
+                                  "cd " + shellQuote(paranoiaOut.string()) + " && exec " +
+                                      shellQuote(paranoia.paths[0]) + " -d " +
+                                      shellQuote(image.sheet.string()) + " -B"},
+                                 (paranoiaOut / last).string(),
+                                 (root / "p-wav.log").string(),
+                                 paranoiaOut},
+                         kSecureTarget});
+    } else {
+        std::fprintf(stderr,
+                     "quillon-rip-bench: cd-paranoia is not installed ('bash "
+                     "scripts/install-deps.sh' installs it); the secure rip is not "
+                     "timed\n");
+    }
 
     std::fprintf(stderr, "quillon-rip-bench: %d run(s) of each command\n", options.runs);
     const std::vector<Row> rows = timePairs(pairs, options.runs, 8);

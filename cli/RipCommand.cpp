@@ -16,6 +16,7 @@
 #include "DiscSession.h"
 #include "EventQueue.h"
 #include "IniFile.h"
+#include "RipReportText.h"
 #include "RipSettings.h"
 #include "RipUnit.h"
 #include "TrackList.h"
@@ -117,6 +118,9 @@ class CliRipObserver : public RipObserver {
         std::cerr << "quillon-cli: " << kSettingsFailure << "\n";
     }
     void processEvents() override { cancelOnInterrupt(); }
+    void ripReported(const RipReport& report) override { m_report = report; }
+
+    const std::optional<RipReport>& report() const { return m_report; }
 
     // Ctrl+C is the Cancel button, answered with Yes.
     void cancelOnInterrupt() {
@@ -135,10 +139,18 @@ class CliRipObserver : public RipObserver {
     bool m_showBar = ::isatty(STDERR_FILENO) != 0;
     bool m_barShown = false;
     bool m_cancelSent = false;
+    std::optional<RipReport> m_report;
 };
 
+RipReadMode parseMode(const std::string& text) {
+    if (text == "fast") return RipReadMode::fast;
+    if (text == "secure") return RipReadMode::secure;
+    throw UsageError("--mode takes fast or secure");
+}
+
+// Fills the list, and the disc's names when CDDB knows them.
 void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool cddb,
-                   const TIniFile& settings) {
+                   const TIniFile& settings, DiscMetadata& names) {
     if (!cddb) {
         const std::string status = buildTrackList(disc, list, format);
         if (!status.empty()) throw std::runtime_error(status);
@@ -160,6 +172,9 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
                       << " The files keep their Track-NN names.\n";
             return;
         case Outcome::named:
+            names.source = DiscMetadata::Source::cddb;
+            names.artist = result.info->artist;
+            names.album = result.info->title;
             std::cerr << "Disc ID   " << printable(result.info->id) << "\n"
                       << "Artist    " << printable(result.info->artist) << "\n"
                       << "Title     " << printable(result.info->title) << "\n"
@@ -171,7 +186,9 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
 }  // namespace
 
 int ripCommand(const std::vector<std::string>& words) {
-    const Arguments arguments(words, {"--format", "--out", "--drive", "--tracks"}, {"--cddb"});
+    const Arguments arguments(words,
+                              {"--format", "--out", "--drive", "--tracks", "--mode", "--offset"},
+                              {"--cddb", "--test", "--json"});
     if (!arguments.positional().empty())
         throw UsageError("unexpected argument " + arguments.positional().front());
     const OutputFormat format = parseFormat(arguments.value("--format"));
@@ -181,6 +198,11 @@ int ripCommand(const std::vector<std::string>& words) {
     const int drive = drivePath ? 0 : arguments.integer("--drive", 0, 0, kCdMaxDrives - 1);
     std::optional<std::set<int>> tracks;
     if (const auto list = arguments.value("--tracks")) tracks = parseTrackList(*list);
+    std::optional<RipReadMode> mode;
+    if (const auto text = arguments.value("--mode")) mode = parseMode(*text);
+    std::optional<std::int32_t> offset;
+    if (arguments.value("--offset"))
+        offset = arguments.integer("--offset", 0, -kMaxReadOffset, kMaxReadOffset);
 
     const TIniFile settings(quillon::paths::settingsFile().string());
     DiscSession disc;
@@ -191,7 +213,8 @@ int ripCommand(const std::vector<std::string>& words) {
         throw UsageError("--drive " + std::to_string(drive) + ": there are only " +
                          std::to_string(disc.driveNames().size()) + " drives");
     TrackList list;
-    fillTrackList(disc, list, format, arguments.has("--cddb"), settings);
+    DiscMetadata names;
+    fillTrackList(disc, list, format, arguments.has("--cddb"), settings, names);
     if (tracks) checkTracks(list, *tracks);
     if (!list.anyChecked()) throw std::runtime_error("no track to rip");
 
@@ -213,6 +236,13 @@ int ripCommand(const std::vector<std::string>& words) {
     request.format = format;
     request.outputFolder = *folder;
     request.settings = &settings;
+    const int selected = disc.selectedDrive();
+    if (selected >= 0 && static_cast<std::size_t>(selected) < disc.driveNames().size())
+        request.drive = disc.driveNames()[static_cast<std::size_t>(selected)];
+    request.names = &names;
+    request.mode = mode;
+    request.offset = offset;
+    if (arguments.has("--test")) request.test = true;
     job.start(request);
     while (job.working()) {
         events.runPending(std::chrono::milliseconds(100));
@@ -221,9 +251,17 @@ int ripCommand(const std::vector<std::string>& words) {
     std::signal(SIGINT, previous);
     observer.endBar();
 
+    // The report goes to stdout in every case, so that a script learns what was done.
+    const auto& report = observer.report();
+    if (report)
+        std::cout << (arguments.has("--json") ? ripReportJson(*report) : ripResultLines(*report));
+    std::cout.flush();
+
     switch (job.outcome()) {
         case RipOutcome::finished:
-            return 0;
+            // Unsettled sectors are in the files as the drive gave them most often: not a
+            // rip to trust, so not a success.
+            return report && !everyTrackSettled(*report) ? 1 : 0;
         case RipOutcome::cancelled:
             std::cerr << "quillon-cli: cancelled; the unfinished file was removed\n";
             return 130;

@@ -83,8 +83,8 @@ std::optional<std::int32_t> offsetValue(const TIniFile& settings, std::string_vi
 std::string driveOffsetKey(const std::string& driveModel) {
     std::string key = driveModel;
     for (char& c : key)
-        if (c == '=' || c == '[' || c == ']' || c == ';' || static_cast<unsigned char>(c) < 0x20 ||
-            c == 0x7F)
+        if (c == '=' || c == '[' || c == ']' || c == ';' || c == '#' ||
+            static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = ' ';
     const auto first = key.find_first_not_of(' ');
     if (first == std::string::npos) return "unknown drive";
@@ -109,6 +109,8 @@ ReadingSettings readReadingSettings(const TIniFile& settings, const std::string&
 }
 
 bool writeDriveOffset(TIniFile& settings, const std::string& driveModel, std::int32_t offset) {
+    // Stored, it would only be ignored when read; better to say now that it is not one.
+    if (offset < -kMaxReadOffset || offset > kMaxReadOffset) return false;
     return settings.WriteInteger(kOffsets, driveOffsetKey(driveModel), offset) &&
            settings.WriteInteger(kReading, "offset", offset);
 }

@@ -57,8 +57,10 @@ inline constexpr std::int32_t kMaxReadOffset = 5 * 588 * 10;
 // defaults, so a hand-edited file cannot make the rip read nonsense.
 ReadingSettings readReadingSettings(const TIniFile& settings, const std::string& driveModel);
 // Stores the offset of the drive `driveModel` in [Offsets] (and as [Reading]'s, which drives
-// never seen before start from). False when the settings file cannot be written.
+// never seen before start from). False when the settings file cannot be written or the offset
+// is farther than kMaxReadOffset.
 bool writeDriveOffset(TIniFile& settings, const std::string& driveModel, std::int32_t offset);
-// The key a drive's offset is filed under: its model with "=", "[", "]", ";" and control
-// characters made blanks and the ends trimmed; "unknown drive" for an empty model.
+// The key a drive's offset is filed under: its model with "=", "[", "]", ";", "#" and control
+// characters made blanks (an INI key cannot hold or start with them) and the ends trimmed;
+// "unknown drive" for an empty model.
 std::string driveOffsetKey(const std::string& driveModel);

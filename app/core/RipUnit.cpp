@@ -1,19 +1,54 @@
 #include "RipUnit.h"
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <filesystem>
 
+#include "AccurateRipClient.h"
+#include "CdSectorReader.h"
+#include "DiscIds.h"
 #include "Mp3Encode.h"
+#include "OpenDiscs.h"
+#include "RipFiles.h"
 #include "RipUtility.h"
 #include "SafeFileName.h"
 #include "TrackRip.h"
 
 namespace {
 
+namespace accuraterip = quillon::accuraterip;
+namespace secureread = quillon::secureread;
+
 constexpr const char* kTemporarySuffix = ".convert";
 
 void removeQuietly(const std::string& path) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
+}
+
+// The row's name without the extension of its format, in whatever case a format switch left it.
+std::string titleOf(const std::string& name, OutputFormat format) {
+    const std::string_view extension = formatExtension(format);
+    if (name.size() <= extension.size()) return name;
+    const std::size_t at = name.size() - extension.size();
+    for (std::size_t i = 0; i < extension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[at + i])) != extension[i]) return name;
+    return name.substr(0, at);
+}
+
+TrackRipReport::Outcome reportOutcome(TrackRipResult::Outcome outcome) {
+    switch (outcome) {
+        case TrackRipResult::Outcome::done:
+            return TrackRipReport::Outcome::done;
+        case TrackRipResult::Outcome::cancelled:
+            return TrackRipReport::Outcome::cancelled;
+        case TrackRipResult::Outcome::createFailed:
+        case TrackRipResult::Outcome::writeFailed:
+        case TrackRipResult::Outcome::readFailed:
+            break;
+    }
+    return TrackRipReport::Outcome::failed;
 }
 
 }  // namespace
@@ -62,6 +97,7 @@ void RipJob::start(const RipRequest& request) {
     m_working = true;
     m_outcome = RipOutcome::none;
     setCaption(kRipIdleCaption);
+    prepareReading();
     switch (m_request.format) {
         case OutputFormat::wav:
             wavPass();
@@ -85,19 +121,85 @@ void RipJob::buttonClicked() {
     if (m_settings.openFolder) m_observer.openFolder(m_request.outputFolder);
 }
 
-bool RipJob::ripRow(std::size_t index, const std::string& path, int gaugeSpan) {
+bool RipJob::ripRow(std::size_t index, const std::string& path, const std::string& output,
+                    int gaugeSpan) {
     const TrackRow& row = m_request.tracks->row(index);
+    const CdToc& toc = *m_request.toc;
+    const bool onDisc = index < static_cast<std::size_t>(tocTrackCount(toc));
+
+    TrackRipReport track;
+    track.number = onDisc ? toc.entries[index].trackNumber : static_cast<int>(index) + 1;
+    track.title = titleOf(row.name, m_request.format);
+    track.file = std::filesystem::path(output).filename().string();
+    if (m_request.names && index < m_request.names->tracks.size())
+        track.artist = m_request.names->tracks[index].artist;
+    track.firstSector = onDisc ? tocAddress(toc, static_cast<int>(index)) : 0;
+    track.sectorCount = static_cast<std::uint32_t>(std::max<std::int32_t>(row.frames, 0));
+    track.secure = m_reading.mode == RipReadMode::secure;
+
     TrackRipRequest request;
-    request.handle = m_request.handle;
-    request.startFrame = index < static_cast<std::size_t>(tocTrackCount(*m_request.toc))
-                             ? tocAddress(*m_request.toc, static_cast<int>(index))
-                             : 0;
+    request.reader = m_reader;
+    request.options.mode = track.secure ? secureread::ReadMode::secure : secureread::ReadMode::fast;
+    request.options.retries = m_reading.retries;
+    request.offset = m_reading.offset;
+    request.leadOutSector = m_leadOut;
+    int slot = -1;
+    if (m_layout) {
+        if (const auto place = accuraterip::trackPlace(*m_layout, track.number))
+            request.place = *place;
+        if (const auto entry = accuraterip::entrySlot(*m_layout, track.number)) slot = *entry;
+    }
+    request.startFrame = track.firstSector;
     request.frames = row.frames;
-    request.path = path;
     request.caption = row.caption;
-    request.gaugeSpan = gaugeSpan;
-    const TrackRipResult result = ripTrack(
-        request, [this] { return m_cancel; }, [this](int gauge) { afterStep(gauge); });
+
+    if (m_shownRereads != 0 || m_shownUnsettled != 0) {
+        m_shownRereads = 0;
+        m_shownUnsettled = 0;
+        m_observer.readingChanged(0, {});
+    }
+    TrackRipCallbacks callbacks;
+    callbacks.cancelled = [this] { return m_cancel; };
+    callbacks.afterRead = [this](int gauge) { afterStep(gauge); };
+    callbacks.readingChanged = [this](std::uint32_t rereads,
+                                      const std::vector<std::string>& unsettled) {
+        m_shownRereads = rereads;
+        m_shownUnsettled = unsettled.size();
+        m_observer.readingChanged(rereads, unsettled);
+    };
+
+    TrackRipResult result;
+    if (m_report.testPass) {
+        // The test pass reads the track as the copy will, writing nothing, so that the two
+        // CRCs can be compared.
+        request.gaugeTo = gaugeSpan / 2;
+        result = ripTrack(request, callbacks);
+        if (result.outcome == TrackRipResult::Outcome::done) track.testCrc32 = result.sums.crc32;
+        request.gaugeFrom = gaugeSpan / 2;
+        if (m_cancel && result.outcome == TrackRipResult::Outcome::done)
+            result.outcome = TrackRipResult::Outcome::cancelled;
+    }
+    m_fileCreated = false;
+    if (!m_report.testPass || result.outcome == TrackRipResult::Outcome::done) {
+        request.path = path;
+        request.gaugeTo = gaugeSpan;
+        result = ripTrack(request, callbacks);
+        m_fileCreated = result.outcome != TrackRipResult::Outcome::createFailed;
+    }
+
+    track.outcome = reportOutcome(result.outcome);
+    track.error = result.message;
+    track.peak = result.peak;
+    track.crc32 = result.sums.crc32;
+    track.accurateRipV1 = result.sums.v1;
+    track.accurateRipV2 = result.sums.v2;
+    track.rereadSectors = result.reading.reading.rereadSectors;
+    track.jitteredReads = result.reading.reading.jitteredReads;
+    for (const auto& position : result.reading.unsettled)
+        track.unsettledPositions.push_back(position.position());
+    m_report.tracks.push_back(std::move(track));
+    m_slots.push_back(slot);
+
     switch (result.outcome) {
         case TrackRipResult::Outcome::done:
         case TrackRipResult::Outcome::cancelled:
@@ -109,6 +211,84 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, int gaugeSpan) {
     }
     fail(result.message);
     return false;
+}
+
+void RipJob::markLastTrack(TrackRipReport::Outcome outcome, const std::string& error) {
+    if (m_report.tracks.empty()) return;
+    TrackRipReport& track = m_report.tracks.back();
+    if (track.outcome == TrackRipReport::Outcome::failed) return;
+    track.outcome = outcome;
+    if (!error.empty()) track.error = error;
+}
+
+void RipJob::prepareReading() {
+    const std::string& drive = m_request.drive;
+    m_reading = readReadingSettings(*m_request.settings, drive);
+    if (m_request.mode) m_reading.mode = *m_request.mode;
+    if (m_request.offset) m_reading.offset = *m_request.offset;
+    if (m_request.test) m_reading.test = *m_request.test;
+
+    m_report = {};
+    m_slots.clear();
+    m_report.programVersion = QUILLON_VERSION;
+    m_report.drive = drive;
+    m_report.mode = m_reading.mode;
+    m_report.offset = m_reading.offset;
+    m_report.testPass = m_reading.mode == RipReadMode::secure && m_reading.test;
+    if (m_request.names) {
+        m_report.artist = m_request.names->artist;
+        m_report.album = m_request.names->album;
+    }
+
+    const int tracks = tocTrackCount(*m_request.toc);
+    m_leadOut = tracks > 0 ? tocAddress(*m_request.toc, tracks) : 0;
+    m_driveReader.reset();
+    m_reader = m_request.reader;
+    if (!m_reader) {
+        m_driveReader = std::make_unique<secureread::CdSectorReader>(m_request.handle, m_leadOut);
+        m_reader = m_driveReader.get();
+    }
+    m_layout = quillon::cdrom::openDiscLayout(m_request.handle);
+    if (m_layout && !m_layout->valid()) m_layout.reset();
+    m_lookup = {};
+    if (const auto ids = m_layout ? accuraterip::discIds(*m_layout) : std::nullopt) {
+        m_report.discIds = accuraterip::discIdsText(*ids);
+        // The answer takes a moment or, offline, a timeout; the tracks are read meanwhile.
+        m_lookup = std::async(std::launch::async, accuraterip::fetchAccurateRip,
+                              m_reading.accurateRipServer, *ids);
+    }
+}
+
+void RipJob::reportRip() {
+    accuraterip::Lookup lookup;
+    if (m_lookup.valid()) {
+        // The window stays live while a slow server is waited for; the lookup's own timeouts
+        // bound the wait.
+        while (m_lookup.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+            m_observer.processEvents();
+        lookup = m_lookup.get();
+    }
+    m_report.lookup = lookup.outcome;
+    for (std::size_t i = 0; i < m_report.tracks.size(); ++i) {
+        TrackRipReport& track = m_report.tracks[i];
+        accuraterip::TrackChecksums sums;
+        sums.crc32 = track.crc32;
+        sums.v1 = track.accurateRipV1;
+        sums.v2 = track.accurateRipV2;
+        track.verdict = accuraterip::judgeTrack(lookup, m_slots[i], sums);
+    }
+    writeBesideFiles();
+    m_observer.ripReported(m_report);
+}
+
+void RipJob::writeBesideFiles() {
+    const bool anyFile = std::any_of(
+        m_report.tracks.begin(), m_report.tracks.end(),
+        [](const TrackRipReport& track) { return track.outcome == TrackRipReport::Outcome::done; });
+    if (!anyFile) return;
+    const std::string error = writeRipFiles(m_request.outputFolder, m_report);
+    // The audio files are what counts; a log that cannot be written is only said.
+    if (!error.empty()) m_observer.showError(error);
 }
 
 std::size_t RipJob::nextChecked(std::size_t from) const {
@@ -138,10 +318,14 @@ void RipJob::wavPass() {
     for (std::size_t index = nextChecked(0); index < rows; index = nextChecked(index + 1)) {
         const TrackRow& row = startRow(index);
         lastOutput = outputPath(m_request.outputFolder, row.name);
-        if (!ripRow(index, lastOutput, 100)) return;
+        if (!ripRow(index, lastOutput, lastOutput, 100)) return;
         if (m_cancel) break;
     }
-    if (m_cancel) removeQuietly(lastOutput);  // the partial file of the current track
+    if (m_cancel) {
+        markLastTrack(TrackRipReport::Outcome::cancelled);
+        // The partial file of the current track, unless the cancel came before it was begun.
+        if (m_fileCreated) removeQuietly(lastOutput);
+    }
     endPass();
 }
 
@@ -154,9 +338,10 @@ void RipJob::mp3Pass() {
         const TrackRow& row = startRow(index);
         const std::string output = outputPath(m_request.outputFolder, row.name);
         const std::string temp = output + kTemporarySuffix;
-        if (!ripRow(index, temp, 40)) return;
+        if (!ripRow(index, temp, output, 40)) return;
         if (m_cancel) {
-            partialTemp = temp;
+            markLastTrack(TrackRipReport::Outcome::cancelled);
+            if (m_fileCreated) partialTemp = temp;
             break;
         }
         const Mp3EncodeResult encoded = encodeMp3(
@@ -164,6 +349,7 @@ void RipJob::mp3Pass() {
             [this](int gauge) { afterStep(gauge); });
         switch (encoded.outcome) {
             case Mp3EncodeResult::Outcome::initFailed:
+                markLastTrack(TrackRipReport::Outcome::failed, encoded.message);
                 m_observer.showError(encoded.message);
                 setButton(RipButton::close);
                 m_observer.closeWindow();
@@ -171,6 +357,7 @@ void RipJob::mp3Pass() {
                 return;
             case Mp3EncodeResult::Outcome::openFailed:
             case Mp3EncodeResult::Outcome::failed:
+                markLastTrack(TrackRipReport::Outcome::failed, encoded.message);
                 fail(encoded.message);
                 return;
             case Mp3EncodeResult::Outcome::done:
@@ -178,6 +365,7 @@ void RipJob::mp3Pass() {
                 break;
         }
         if (m_cancel) {
+            markLastTrack(TrackRipReport::Outcome::cancelled);
             partialTemp = temp;
             partialOutput = output;
             break;
@@ -201,9 +389,10 @@ void RipJob::oggPass() {
     const TrackRow& row = startRow(index);
     const std::string output = outputPath(m_request.outputFolder, row.name);
     const std::string temp = output + kTemporarySuffix;
-    if (!ripRow(index, temp, 40)) return;
+    if (!ripRow(index, temp, output, 40)) return;
     if (m_cancel) {
-        removeQuietly(temp);
+        markLastTrack(TrackRipReport::Outcome::cancelled);
+        if (m_fileCreated) removeQuietly(temp);
         finish();
         end(RipOutcome::cancelled);
         return;
@@ -216,6 +405,7 @@ void RipJob::oggPass() {
         m_vorbisOut.Run();
     } catch (const std::exception& error) {
         removeQuietly(temp);
+        markLastTrack(TrackRipReport::Outcome::failed, error.what());
         fail(error.what());
         return;
     }
@@ -237,9 +427,11 @@ void RipJob::vorbisDone() {
     if (m_cancel || !error.empty()) {
         removeQuietly(m_convertingOutput);
         if (!m_cancel) {
+            markLastTrack(TrackRipReport::Outcome::failed, error);
             fail(error);
             return;
         }
+        markLastTrack(TrackRipReport::Outcome::cancelled);
         finish();
         end(RipOutcome::cancelled);
         return;
@@ -263,6 +455,7 @@ void RipJob::finish() {
 }
 
 void RipJob::end(RipOutcome outcome) {
+    reportRip();
     m_outcome = outcome;
     m_working = false;
 }

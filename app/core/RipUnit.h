@@ -1,5 +1,7 @@
 // The rip job: copies the checked rows of the track list from the CD into WAV, MP3 or Ogg
-// Vorbis files in the output folder.
+// Vorbis files in the output folder, reading each track carefully (or fast, as the settings
+// say), checksumming it and judging it by the AccurateRip database, and leaves a rip log and
+// a cue sheet beside the files.
 //
 // The job runs on its owner's thread (the rip window's UI thread, or quillon-cli's main
 // thread). WAV and MP3 are done inside start(), which calls RipObserver::processEvents() after
@@ -7,12 +9,16 @@
 // can call buttonClicked() from within. Ogg tracks are ripped inside start() and then
 // converted by the Ogg sink's worker thread; its progress and completion reports are handed to
 // the owner's thread through the `post` function the owner supplies, and the job goes on with
-// the next track from there. Nothing of the job runs on the worker.
+// the next track from there. Nothing of the job runs on the worker. The AccurateRip lookup
+// runs on a thread of its own from the start of the rip, touching only its own copies of the
+// server and the disc's ids; the job collects its answer at the end, processing events while
+// it waits.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,9 +27,13 @@
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "AKRip32.h"
+#include "AccurateRipParse.h"
+#include "Disc.h"
+#include "DiscMetadata.h"
 #include "IniFile.h"
 #include "RipReport.h"
 #include "RipSettings.h"
+#include "SectorReader.h"
 #include "TrackList.h"
 
 enum class RipButton { cancel, close };
@@ -70,6 +80,16 @@ struct RipRequest {
     OutputFormat format = OutputFormat::mp3;
     std::string outputFolder;
     const TIniFile* settings = nullptr;  // read at each start
+    // The drive's identification text from the drive list: the rip log names it, and its own
+    // read offset is stored under its model.
+    std::string drive;
+    const DiscMetadata* names = nullptr;  // the disc's names for the report, when known
+    // Where the disc's sectors come from; null means the drive behind `handle`.
+    quillon::secureread::SectorReader* reader = nullptr;
+    // Given on the command line, these win over the settings.
+    std::optional<RipReadMode> mode;
+    std::optional<std::int32_t> offset;
+    std::optional<bool> test;
 };
 
 enum class RipOutcome {
@@ -125,9 +145,19 @@ class RipJob {
     const TrackRow& startRow(std::size_t index);
     // Ends a WAV or MP3 pass, cancelled or done.
     void endPass();
-    // Rips row `index` to path; false when the job ended with an error.
-    bool ripRow(std::size_t index, const std::string& path, int gaugeSpan);
+    // Rips row `index` to path (the output file `output` in the end); false when the job ended
+    // with an error.
+    bool ripRow(std::size_t index, const std::string& path, const std::string& output,
+                int gaugeSpan);
     void fail(const std::string& message);
+    // Marks what became of the track last ripped, when the job learns it after the reading.
+    void markLastTrack(TrackRipReport::Outcome outcome, const std::string& error = {});
+    // Everything the rip needs before its first track: the reading settings, the disc's
+    // reader and layout, and the AccurateRip lookup started in the background.
+    void prepareReading();
+    // Judges the tracks, writes the rip log and cue sheet, and hands the report over.
+    void reportRip();
+    void writeBesideFiles();
     void finish();
     void end(RipOutcome outcome);
     void setCaption(const std::string& caption);
@@ -141,6 +171,19 @@ class RipJob {
 
     RipRequest m_request;
     RipSettings m_settings;
+    ReadingSettings m_reading;
+
+    // The rip's reading and what it found.
+    std::unique_ptr<quillon::secureread::SectorReader> m_driveReader;
+    quillon::secureread::SectorReader* m_reader = nullptr;
+    std::optional<quillon::cdrom::DiscLayout> m_layout;
+    std::uint32_t m_leadOut = 0;
+    std::future<quillon::accuraterip::Lookup> m_lookup;
+    RipReport m_report;
+    std::vector<int> m_slots;    // per reported track: its slot in the AccurateRip entry, or -1
+    bool m_fileCreated = false;  // the last row's copy pass created its file
+    std::uint32_t m_shownRereads = 0;
+    std::size_t m_shownUnsettled = 0;
     bool m_cancel = false;
     bool m_working = false;
     RipOutcome m_outcome = RipOutcome::none;

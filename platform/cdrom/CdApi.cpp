@@ -15,6 +15,7 @@ namespace {
 struct OpenDisc {
     std::unique_ptr<Disc> disc;
     bool msfAddresses = false;
+    bool image = false;
 };
 
 // Calls come from one thread at a time in the program, but nothing here relies on it.
@@ -59,6 +60,13 @@ std::optional<DiscLayout> openDiscLayout(CdHandle handle) {
     const auto it = g_open.find(handle);
     if (it == g_open.end()) return std::nullopt;
     return it->second.disc->layout();
+}
+
+std::optional<bool> openDiscIsImage(CdHandle handle) {
+    std::lock_guard guard(g_lock);
+    const auto it = g_open.find(handle);
+    if (it == g_open.end()) return std::nullopt;
+    return it->second.image;
 }
 
 }  // namespace quillon::cdrom
@@ -119,7 +127,7 @@ CdHandle GetCDHandle(const CdOpenRequest* request) {
     if (!disc) return 0;
     std::lock_guard guard(g_lock);
     const CdHandle handle = nextHandle();
-    g_open[handle] = OpenDisc{std::move(disc), false};
+    g_open[handle] = OpenDisc{std::move(disc), false, drive->image};
     return handle;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "OpenDiscs.h"
+
 namespace quillon::secureread {
 
 namespace {
@@ -14,6 +16,7 @@ constexpr std::uint32_t kCacheFlushSectors = 1800;
 CdSectorReader::CdSectorReader(CdHandle handle, std::uint32_t leadOutSector)
     : m_handle(handle),
       m_leadOut(leadOutSector),
+      m_cached(!quillon::cdrom::openDiscIsImage(handle).value_or(false)),
       m_request(sizeof(CdReadBuffer) + std::size_t{kCdMaxReadFrames} * kCdFrameBytes) {}
 
 bool CdSectorReader::read(std::uint32_t firstSector, std::uint32_t count, std::uint8_t* buffer) {
@@ -33,6 +36,9 @@ bool CdSectorReader::read(std::uint32_t firstSector, std::uint32_t count, std::u
 }
 
 void CdSectorReader::defeatCache(std::uint32_t sector) {
+    // A disc image reads from the file each time; reading megabytes elsewhere would only
+    // multiply the rip's time.
+    if (!m_cached) return;
     if (m_leadOut < 2 * kCacheFlushSectors) return;  // too short a disc to read far away from
     // Start in the half of the disc `sector` is not in.
     std::uint32_t start = sector < m_leadOut / 2 ? m_leadOut - kCacheFlushSectors : 0;

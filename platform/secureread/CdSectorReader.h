@@ -18,7 +18,8 @@ class CdSectorReader : public SectorReader {
     bool read(std::uint32_t firstSector, std::uint32_t count, std::uint8_t* buffer) override;
 
     // Drives keep a few megabytes of what they read last; reading that much from the other
-    // half of the disc leaves nothing of `sector`'s neighbourhood in the cache.
+    // half of the disc leaves nothing of `sector`'s neighbourhood in the cache. Disc images
+    // have no such cache, and nothing is read for them.
     void defeatCache(std::uint32_t sector) override;
 
     std::uint32_t maxSectorsPerRead() const override { return kCdMaxReadFrames; }
@@ -26,6 +27,7 @@ class CdSectorReader : public SectorReader {
   private:
     CdHandle m_handle;
     std::uint32_t m_leadOut;
+    bool m_cached;                        // a drive, whose cache may answer instead of the disc
     std::vector<std::uint8_t> m_request;  // CdReadBuffer head and data area
 };
 

@@ -36,7 +36,8 @@ std::string formatFramePosition(std::uint32_t frames) {
 }
 
 TrackReport readTrack(SecureReader& reader, TrackSpan track, std::int32_t offsetSamples,
-                      std::uint32_t leadOutSector, const AudioSink& sink) {
+                      std::uint32_t leadOutSector, const AudioSink& sink,
+                      const ReadingProgress& progress) {
     TrackReport report;
     report.reading.secure = reader.options().mode == ReadMode::secure;
     const std::int64_t total = std::int64_t{track.sectorCount} * kSamplesPerSector;
@@ -68,6 +69,7 @@ TrackReport readTrack(SecureReader& reader, TrackSpan track, std::int32_t offset
             report.unsettled.push_back(
                 {bad, static_cast<std::uint32_t>(inTrack / kSamplesPerSector)});
         }
+        if (progress) progress(report);
         const std::int64_t pieceStart =
             std::max<std::int64_t>(readStart, std::int64_t{sector} * kSamplesPerSector);
         const std::int64_t pieceEnd =

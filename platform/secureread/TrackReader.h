@@ -42,12 +42,16 @@ std::string formatFramePosition(std::uint32_t frames);
 
 // Receives the track's audio in order; returning false stops the reading.
 using AudioSink = std::function<bool(const std::uint8_t* data, std::size_t bytes)>;
+// Told what the reading found so far, after each piece of a few seconds is read and before it
+// is handed to the sink, so that a window can show re-reads while a long track is read.
+using ReadingProgress = std::function<void(const TrackReport& sofar)>;
 
 // Reads `track` through `reader`, moved by `offsetSamples`, and hands its audio, exactly
 // track.sectorCount * kSectorBytes bytes unless cancelled, to `sink`. leadOutSector is the
 // first sector past the disc's audio.
 TrackReport readTrack(SecureReader& reader, TrackSpan track, std::int32_t offsetSamples,
-                      std::uint32_t leadOutSector, const AudioSink& sink);
+                      std::uint32_t leadOutSector, const AudioSink& sink,
+                      const ReadingProgress& progress = {});
 
 // The same, keeping the audio in memory.
 std::vector<std::uint8_t> readTrackToMemory(SecureReader& reader, TrackSpan track,

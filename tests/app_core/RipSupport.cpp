@@ -65,10 +65,25 @@ void RecordingObserver::processEvents() {
     if (onProcessEvents) onProcessEvents();
 }
 
+void RecordingObserver::readingChanged(std::uint32_t rereadSectors,
+                                       const std::vector<std::string>& unsettledPositions) {
+    note();
+    readings.emplace_back(rereadSectors, unsettledPositions);
+}
+
+void RecordingObserver::ripReported(const RipReport& report) {
+    note();
+    reports.push_back(report);
+}
+
 void RipFixture::SetUp() {
     std::filesystem::create_directory(m_temp.path() / "discs");
     std::filesystem::create_directory(out());
     quillon::cdrom::setDiscFolder(m_temp.path() / "discs");
+    // Most tests follow the reads one by one, which fast mode makes plain; no test reaches
+    // the real AccurateRip database (port 1 refuses at once).
+    writeSetting("Reading", "mode", "fast");
+    writeSetting("AccurateRip", "server", "127.0.0.1:1");
 }
 
 void RipFixture::TearDown() {
@@ -104,6 +119,8 @@ RipRequest RipFixture::request(OutputFormat format) {
     request.format = format;
     request.outputFolder = out().string();
     request.settings = &m_settings;
+    request.reader = m_reader;
+    request.drive = m_drive;
     return request;
 }
 
@@ -132,8 +149,11 @@ std::vector<std::uint8_t> RipFixture::trackAudio(std::size_t index) const {
 
 std::vector<std::string> RipFixture::outputFiles() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(out()))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(out())) {
+        const auto extension = entry.path().extension();
+        if (extension != ".log" && extension != ".cue")
+            names.push_back(entry.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

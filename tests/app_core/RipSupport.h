@@ -31,6 +31,9 @@ class RecordingObserver : public RipObserver {
     void openFolder(const std::string& folder) override;
     void settingsFailed() override;
     void processEvents() override;
+    void readingChanged(std::uint32_t rereadSectors,
+                        const std::vector<std::string>& unsettledPositions) override;
+    void ripReported(const RipReport& report) override;
 
     std::vector<std::string> captions;
     std::vector<int> gauges;
@@ -42,6 +45,8 @@ class RecordingObserver : public RipObserver {
     int closes = 0;
     int settingsFailures = 0;
     int eventRounds = 0;
+    std::vector<std::pair<std::uint32_t, std::vector<std::string>>> readings;
+    std::vector<RipReport> reports;
     bool answerYes = true;
     // Whether every report came on the thread that created the observer.
     bool onOwnerThread = true;
@@ -74,11 +79,14 @@ class RipFixture : public ::testing::Test {
     std::string outFile(const std::string& name) const { return (out() / name).string(); }
     // The image's audio of track `index` (0-based).
     std::vector<std::uint8_t> trackAudio(std::size_t index) const;
-    // The file names in the output folder, sorted.
+    // The file names in the output folder, sorted, without the rip log and cue sheet.
     std::vector<std::string> outputFiles() const;
 
     TempDir m_temp;
     DiscImage m_image;
+    // The disc's sectors for the job; null: the image through the drive's handle.
+    quillon::secureread::SectorReader* m_reader = nullptr;
+    std::string m_drive;  // the request's drive text
     DiscSession m_disc;
     TrackList m_list;
     TIniFile m_settings{(m_temp.path() / "settings.ini").string()};

@@ -88,7 +88,8 @@ class BusFixture : public ::testing::Test {
         std::filesystem::create_directory("discs");
         writeCueImage(m_dir.path() / "discs", "demo", {75, 150, 75});
         const std::string settings =
-            "[Folder]\nwav folder=out\nmp3 folder=out\nOgg folder=out\nopen=False\n";
+            "[Folder]\nwav folder=out\nmp3 folder=out\nOgg folder=out\nopen=False\n"
+            "[AccurateRip]\nserver=127.0.0.1:1\n";  // never the real database
         writeBytes("settings.ini", {settings.begin(), settings.end()});
         std::filesystem::create_directory("out");
         main = std::make_unique<TMainForm>();

@@ -7,6 +7,7 @@
 #include "CdSectorReader.h"
 #include "DiscImages.h"
 #include "DriveList.h"
+#include "OpenDiscs.h"
 #include "SecureReader.h"
 #include "TestFiles.h"
 #include "TrackReader.h"
@@ -56,4 +57,8 @@ TEST_F(CdSectorReaderTest, SecureReadOfAnImageIsItsAudioMovedByTheOffset) {
     EXPECT_FALSE(drive.read(499, 2, buffer.data()));
     EXPECT_TRUE(drive.read(499, 1, buffer.data()));
     drive.defeatCache(10);  // a disc too short to read far away from: nothing to do
+
+    // An image has no cache to push out; the layer says which handles are images.
+    EXPECT_EQ(quillon::cdrom::openDiscIsImage(m_handle), std::optional<bool>(true));
+    EXPECT_EQ(quillon::cdrom::openDiscIsImage(m_handle + 1000), std::nullopt);
 }

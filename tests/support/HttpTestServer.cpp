@@ -116,6 +116,7 @@ void HttpTestServer::serve(int connection) {
         if (n <= 0) return;
         head.append(chunk, static_cast<size_t>(n));
     }
+    { std::lock_guard guard(m_published); }  // see port()
     if (const auto bytes = answer(head))
         sendAll(connection, *bytes);
     else

@@ -15,8 +15,14 @@ class HttpTestServer {
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    int port() const { return m_port; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
+    // A client learns the port from these after the concrete server is made, so they pass
+    // through a lock that each connection takes too: the connection threads then see the
+    // whole server, which sockets alone do not show thread checkers.
+    int port() const {
+        std::lock_guard guard(m_published);
+        return m_port;
+    }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port()); }
 
     // Stops listening and ends every connection; idempotent. A concrete server calls it
     // first thing in its destructor, while its answer() still exists for the connections.
@@ -43,6 +49,7 @@ class HttpTestServer {
     int m_listener = -1;
     int m_wake[2] = {-1, -1};  // readable once the server stops
     int m_port = 0;
+    mutable std::mutex m_published;
     std::atomic<bool> m_stopped{false};
     std::thread m_acceptor;
     std::mutex m_connectionsLock;
