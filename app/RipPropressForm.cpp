@@ -114,13 +114,13 @@ void TRipPropressForm::readingChanged(std::uint32_t rereadSectors,
                                       const std::vector<std::string>& unsettledPositions) {
     QString text = QStringLiteral("Re-read sectors: %1").arg(rereadSectors);
     // The latest position only: the line keeps its length however many there are.
-    if (!unsettledPositions.empty())
-        text += unsettledPositions.size() == 1
-                    ? QStringLiteral(", 1 unsettled position at %1")
-                          .arg(QString::fromStdString(oneLineText(unsettledPositions.back())))
-                    : QStringLiteral(", %1 unsettled positions, the last at %2")
-                          .arg(unsettledPositions.size())
-                          .arg(QString::fromStdString(oneLineText(unsettledPositions.back())));
+    if (unsettledPositions.size() == 1)
+        text += QStringLiteral(", unsettled: %1")
+                    .arg(QString::fromStdString(oneLineText(unsettledPositions.back())));
+    else if (unsettledPositions.size() > 1)
+        text += QStringLiteral(", unsettled: %1 (last at %2)")
+                    .arg(unsettledPositions.size())
+                    .arg(QString::fromStdString(oneLineText(unsettledPositions.back())));
     m_reading->setText(text);
 }
 

@@ -233,10 +233,9 @@ TEST_F(RipWindowTest, ShowsTheReadingOfTheCurrentTrackAndEachTracksResult) {
     job.readingChanged(3, {});
     EXPECT_EQ(reading->text(), "Re-read sectors: 3");
     job.readingChanged(5, {"00:01.40"});
-    EXPECT_EQ(reading->text(), "Re-read sectors: 5, 1 unsettled position at 00:01.40");
+    EXPECT_EQ(reading->text(), "Re-read sectors: 5, unsettled: 00:01.40");
     job.readingChanged(9, {"00:01.40", "00:02.07", "00:02.08\nforged"});
-    EXPECT_EQ(reading->text(),
-              "Re-read sectors: 9, 3 unsettled positions, the last at 00:02.08 forged");
+    EXPECT_EQ(reading->text(), "Re-read sectors: 9, unsettled: 3 (last at 00:02.08 forged)");
     job.captionChanged("Processing:02 (Track-02)");
     EXPECT_EQ(reading->text(), "") << "the next track starts afresh";
 
