@@ -118,7 +118,7 @@ void trackBlock(std::string& text, const TrackRipReport& track, bool secureRun) 
     line(text, "  AccurateRip v1: ", hex(track.accurateRipV1));
     line(text, "  AccurateRip v2: ", hex(track.accurateRipV2));
     line(text, "  AccurateRip: ", verdictText(track.verdict, true));
-    if (track.secure && secureRun) {
+    if (secureRun) {
         std::string rereads = std::to_string(track.rereadSectors);
         if (track.jitteredReads > 0)
             rereads += " (" + count(track.jitteredReads, "read", "reads") + " shifted by jitter)";
