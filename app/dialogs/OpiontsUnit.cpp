@@ -43,14 +43,6 @@ const char* flagText(bool checked) {
     return checked ? "True" : "False";
 }
 
-// The drive chosen in the main window, as it names itself; empty without drives.
-std::string chosenDrive(TMainForm& main) {
-    const DiscSession& disc = main.disc();
-    const int index = disc.selectedDrive();
-    if (index < 0 || static_cast<std::size_t>(index) >= disc.driveNames().size()) return {};
-    return disc.driveNames()[static_cast<std::size_t>(index)];
-}
-
 std::optional<int> wholeNumber(const QString& text, int low, int high) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
@@ -118,7 +110,7 @@ void TOptions::FormActivate() {
     ui->cddbemail->setText(QString::fromStdString(cddb.email));
 
     // The offset is the chosen drive's own: drives differ, and each is remembered by model.
-    m_drive = chosenDrive(m_main);
+    m_drive = m_main.disc().selectedName();
     const ReadingSettings reading = readReadingSettings(settings, m_drive);
     ui->readmode->setCurrentIndex(reading.mode == RipReadMode::fast ? 1 : kSecureItem);
     ui->retries->setText(QString::number(reading.retries));

@@ -304,6 +304,35 @@ TEST_F(DialogTest, TheReadingPageShowsAndKeepsTheChosenDrivesOwnOffset) {
     EXPECT_EQ(readReadingSettings(saved, "OTHER DRIVE").offset, 48) << "other drives keep theirs";
 }
 
+// The offset follows the drive the user picks in the main window.
+TEST_F(DialogTest, TheReadingPageFollowsTheDriveChosenInTheMainWindow) {
+    writeCueImage("discs", "first", {75});
+    writeCueImage("discs", "second", {75});
+    DiscSession drives;
+    ASSERT_TRUE(drives.enumerateDrives());
+    ASSERT_EQ(drives.driveNames().size(), 2u);
+    const std::string second = drives.driveNames()[1];
+    writeSettings("[Offsets]\n" + driveOffsetKey(drives.driveNames()[0]) + "=102\n" +
+                  driveOffsetKey(second) + "=-472\n");
+    TMainForm& main = open();
+    auto* list = child<QComboBox>(&main, "spCDROMlist");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);  // picks the second drive, as a user does
+    ASSERT_EQ(main.disc().selectedName(), second);
+
+    TOptions options(main);
+    auto* offset = child<QLineEdit>(&options, "readoffset");
+    run(options, [&] {
+        EXPECT_EQ(offset->text(), "-472");
+        offset->selectAll();
+        QTest::keyClicks(offset, "-468");
+        click(&options, "okbutton");
+    });
+    const TIniFile saved("settings.ini");
+    EXPECT_EQ(readReadingSettings(saved, second).offset, -468);
+    EXPECT_EQ(readReadingSettings(saved, drives.driveNames()[0]).offset, 102);
+}
+
 TEST_F(DialogTest, TheReadingPageRefusesValuesOutOfRangeAndSaysWhy) {
     writeSettings("[Reading]\nretries=3\n");
     const std::string before = settingsText();
