@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,9 +14,18 @@
 
 #include "DesktopNotifier.h"
 #include "MainUnit.h"
+#include "RipResults.h"
 #include "Shell.h"
 #include "WindowThread.h"
 #include "ui_RipPropressForm.h"
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kWorkingHeight = 130;
+constexpr int kResultsHeight = 330;  // room for about ten tracks' lines before it scrolls
+
+}  // namespace
 
 TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
     : QDialog(&mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -25,7 +36,9 @@ TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
     ui->setupUi(this);
     Gauge1 = ui->Gauge1;
     spSkinButtonStop = ui->spSkinButtonStop;
-    setFixedSize(420, 110);
+    m_reading = ui->readinglabel;
+    m_results = ui->resultlist;
+    setFixedSize(kWidth, kWorkingHeight);
     connect(spSkinButtonStop, &QPushButton::clicked, this,
             &TRipPropressForm::spSkinButtonStopClick);
     // The Ogg sink reports on its worker thread; the job's work for those reports runs here.
@@ -74,10 +87,17 @@ void TRipPropressForm::start() {
     request.format = m_mainForm.outputFormat();
     request.outputFolder = m_mainForm.outputFolder().toStdString();
     request.settings = &m_mainForm.settings();
+    request.drive = m_mainForm.disc().selectedName();
     m_rowsAsked = 0;
     for (const TrackRow& row : m_mainForm.tracks().rows())
         m_rowsAsked += row.checked ? 1 : 0;
     m_folder = QString::fromStdString(request.outputFolder);
+    // The last job's results go; the window starts as small as it was.
+    m_report.reset();
+    m_reading->clear();
+    m_results->clear();
+    m_results->hide();
+    setFixedSize(kWidth, kWorkingHeight);
     m_job->start(request);
 }
 
@@ -87,6 +107,34 @@ void TRipPropressForm::spSkinButtonStopClick() {
 
 void TRipPropressForm::captionChanged(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
+    // A new track: what the reading of the last one had to do no longer applies.
+    if (caption.starts_with("Processing:") && !m_report) m_reading->clear();
+}
+
+void TRipPropressForm::readingChanged(std::uint32_t rereadSectors,
+                                      const std::vector<std::string>& unsettledPositions) {
+    QString text = QStringLiteral("Re-read sectors: %1").arg(rereadSectors);
+    // The latest position only: the line keeps its length however many there are.
+    if (unsettledPositions.size() == 1)
+        text += QStringLiteral(", unsettled: %1")
+                    .arg(QString::fromStdString(oneLineText(unsettledPositions.back())));
+    else if (unsettledPositions.size() > 1)
+        text += QStringLiteral(", unsettled: %1 (last at %2)")
+                    .arg(unsettledPositions.size())
+                    .arg(QString::fromStdString(oneLineText(unsettledPositions.back())));
+    m_reading->setText(text);
+}
+
+void TRipPropressForm::ripReported(const RipReport& report) {
+    m_report = report;
+    m_results->clear();
+    for (const TrackRipReport& track : report.tracks)
+        m_results->addItem(QStringLiteral("%1 %2")
+                               .arg(track.number, 2, 10, QLatin1Char('0'))
+                               .arg(QString::fromStdString(trackResultText(track))));
+    m_reading->setText(QString::fromStdString(ripSummaryText(report)));
+    m_results->show();
+    setFixedSize(kWidth, kResultsHeight);
 }
 
 void TRipPropressForm::gaugeChanged(int value) {
@@ -104,21 +152,36 @@ void TRipPropressForm::announceEnd() {
     if (m_job->working() || programActive()) return;
     const RipOutcome outcome = m_job->outcome();
     if (outcome != RipOutcome::finished && outcome != RipOutcome::failed) return;
-    const QString format =
-        QString::fromLatin1(m_mainForm.outputFormat() == OutputFormat::wav   ? "WAV"
-                            : m_mainForm.outputFormat() == OutputFormat::mp3 ? "MP3"
-                                                                             : "Ogg Vorbis");
     const QString tracks =
         m_rowsAsked == 1 ? QStringLiteral("1 track") : QStringLiteral("%1 tracks").arg(m_rowsAsked);
+    const QString format = formatName();
     if (outcome == RipOutcome::finished)
-        DesktopNotifier::instance().notify(
-            QStringLiteral("Rip finished"),
-            QStringLiteral("%1 ripped to %2 in %3").arg(tracks, format, m_folder), m_folder);
+        DesktopNotifier::instance().notify(QStringLiteral("Rip finished"), finishedMessage(),
+                                           m_folder);
     else
         DesktopNotifier::instance().notify(
             QStringLiteral("Rip failed"),
             QStringLiteral("The rip of %1 to %2 ended with an error").arg(tracks, format),
             m_folder);
+}
+
+QString TRipPropressForm::formatName() const {
+    return QString::fromLatin1(m_mainForm.outputFormat() == OutputFormat::wav   ? "WAV"
+                               : m_mainForm.outputFormat() == OutputFormat::mp3 ? "MP3"
+                                                                                : "Ogg Vorbis");
+}
+
+QString TRipPropressForm::finishedMessage() const {
+    // The report knows what was ripped; without one, the rows checked when the job began.
+    const std::size_t count = m_report ? m_report->tracks.size() : m_rowsAsked;
+    const QString tracks =
+        count == 1 ? QStringLiteral("1 track") : QStringLiteral("%1 tracks").arg(count);
+    QString message = QStringLiteral("%1 ripped to %2 in %3").arg(tracks, formatName(), m_folder);
+    if (m_report)
+        message += QStringLiteral("\n") + QString::fromStdString(ripSummaryText(*m_report));
+    else
+        message += QStringLiteral("\nNot verified");
+    return message;
 }
 
 void TRipPropressForm::rowUnchecked(std::size_t row) {

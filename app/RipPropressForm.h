@@ -5,9 +5,12 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "RipUnit.h"
 
+class QLabel;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class TMainForm;
@@ -29,6 +32,12 @@ class TRipPropressForm : public QDialog, private RipObserver {
     // Whether the user has a window of the program in front; a rip that ends otherwise is
     // announced on the desktop. Tests put their own answer here.
     std::function<bool()> programActive;
+
+    // The window as the job sees it: tests play a job's reports through it.
+    RipObserver& observer() { return *this; }
+    // What the desktop is told when a finished job ends unseen: how many tracks went into
+    // which format and folder, and what the rip could verify of them.
+    QString finishedMessage() const;
 
     // Refused while the job works: the job goes on and the main window would take the drive
     // back under it. Escape, reject(), accept() and a close request all end up here.
@@ -54,13 +63,20 @@ class TRipPropressForm : public QDialog, private RipObserver {
     void openFolder(const std::string& folder) override;
     void settingsFailed() override;
     void processEvents() override;
+    void readingChanged(std::uint32_t rereadSectors,
+                        const std::vector<std::string>& unsettledPositions) override;
+    void ripReported(const RipReport& report) override;
     void announceEnd();
+    QString formatName() const;
 
     TMainForm& m_mainForm;
     std::unique_ptr<Ui::TRipPropressForm> ui;
     QProgressBar* Gauge1;
     QPushButton* spSkinButtonStop;
+    QLabel* m_reading;       // the current track's careful reading, then the summary
+    QListWidget* m_results;  // one line per track once the job has reported
     std::unique_ptr<RipJob> m_job;
-    std::size_t m_rowsAsked = 0;  // checked rows when the job started
-    QString m_folder;             // where the job writes
+    std::size_t m_rowsAsked = 0;        // checked rows when the job started
+    QString m_folder;                   // where the job writes
+    std::optional<RipReport> m_report;  // what the last job found
 };

@@ -49,6 +49,10 @@ std::string DiscSession::selectedPath() const {
     return m_paths.empty() ? std::string() : m_paths[static_cast<std::size_t>(m_selected)];
 }
 
+std::string DiscSession::selectedName() const {
+    return m_names.empty() ? std::string() : m_names[static_cast<std::size_t>(m_selected)];
+}
+
 bool DiscSession::selectDrive(int index) {
     if (index < 0 || index >= static_cast<int>(m_drives.size())) return false;
     m_selected = index;

@@ -25,6 +25,9 @@ class DiscSession {
     int selectedDrive() const { return m_selected; }
     // The device node or image file of the selected drive; empty without drives.
     std::string selectedPath() const;
+    // How the selected drive names itself (its read offset is filed under it); empty without
+    // drives.
+    std::string selectedName() const;
     // False when the index names no known drive.
     bool selectDrive(int index);
     // Selects the known drive with that device node or image file; false when none has it.

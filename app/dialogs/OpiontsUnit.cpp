@@ -2,8 +2,10 @@
 
 #include <QShowEvent>
 #include <QStyle>
+#include <optional>
 #include <string>
 
+#include "AccurateRipClient.h"
 #include "MainUnit.h"
 #include "MessageBoxes.h"
 #include "RipSettings.h"
@@ -16,6 +18,8 @@ constexpr const char* kFolder = "Folder";
 constexpr const char* kMp3 = "MP3 Options";
 constexpr const char* kOgg = "Ogg Options";
 constexpr const char* kCddb = "CDDB";
+constexpr const char* kReading = "Reading";
+constexpr int kSecureItem = 0;  // the read mode list: "Secure", then "Fast"
 
 std::string text(const QString& value) {
     return value.toStdString();
@@ -39,6 +43,13 @@ const char* flagText(bool checked) {
     return checked ? "True" : "False";
 }
 
+std::optional<int> wholeNumber(const QString& text, int low, int high) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < low || value > high) return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
 TOptions::TOptions(TMainForm& mainForm, QWidget* parent)
@@ -59,6 +70,11 @@ TOptions::TOptions(TMainForm& mainForm, QWidget* parent)
         button->setIcon(folderIcon);
         connect(button, &QToolButton::clicked, this, [this, edit = edit] { chooseFolder(edit); });
     }
+    // Retries and the test pass belong to secure reading alone.
+    connect(ui->readmode, &QComboBox::currentIndexChanged, this, [this](int item) {
+        ui->retries->setEnabled(item == kSecureItem);
+        ui->testpass->setEnabled(item == kSecureItem);
+    });
     connect(ui->okbutton, &QPushButton::clicked, this, &TOptions::okbuttonClick);
     connect(ui->cancelbutton, &QPushButton::clicked, this, &TOptions::cancelbuttonClick);
 }
@@ -92,6 +108,19 @@ void TOptions::FormActivate() {
     const CddbSettings cddb = readCddbSettings(settings);
     ui->cddbserver->setText(QString::fromStdString(cddb.server));
     ui->cddbemail->setText(QString::fromStdString(cddb.email));
+
+    // The offset is the chosen drive's own: drives differ, and each is remembered by model.
+    m_drive = m_main.disc().selectedName();
+    const ReadingSettings reading = readReadingSettings(settings, m_drive);
+    ui->readmode->setCurrentIndex(reading.mode == RipReadMode::fast ? 1 : kSecureItem);
+    ui->retries->setText(QString::number(reading.retries));
+    ui->testpass->setChecked(reading.test);
+    ui->readoffset->setText(QString::number(reading.offset));
+    m_shownOffset = reading.offset;
+    ui->offsetdrive->setText(
+        m_drive.empty() ? QStringLiteral("for drives not seen before (no drive found)")
+                        : QStringLiteral("for ") + QString::fromStdString(m_drive).simplified());
+    ui->accurateripserver->setText(QString::fromStdString(reading.accurateRipServer));
 }
 
 void TOptions::chooseFolder(QLineEdit* edit) {
@@ -100,6 +129,7 @@ void TOptions::chooseFolder(QLineEdit* edit) {
 }
 
 void TOptions::okbuttonClick() {
+    if (!checkReading()) return;
     if (!writeSettings()) {
         settingsFailure(this, m_processEnd);
         return;
@@ -109,6 +139,32 @@ void TOptions::okbuttonClick() {
 
 void TOptions::cancelbuttonClick() {
     reject();
+}
+
+bool TOptions::checkReading() {
+    const auto refuse = [this](QLineEdit* field, const QString& message) {
+        ui->PageControl1->setCurrentWidget(ui->ReadingPage);
+        showMessage(this, message, QStringLiteral("Options"), QMessageBox::Warning);
+        field->setFocus();
+        field->selectAll();
+        return false;
+    };
+    if (!wholeNumber(ui->retries->text(), 0, kMaxReadRetries))
+        return refuse(
+            ui->retries,
+            QStringLiteral("Retries must be a whole number from 0 to %1.").arg(kMaxReadRetries));
+    if (!wholeNumber(ui->readoffset->text(), -kMaxReadOffset, kMaxReadOffset))
+        return refuse(
+            ui->readoffset,
+            QStringLiteral("The read offset must be a whole number of samples from -%1 to %1.")
+                .arg(kMaxReadOffset));
+    // Any disc's ids will do: the question is whether an address can be made of the server.
+    const std::string server = text(ui->accurateripserver->text().trimmed());
+    if (!server.empty() && !quillon::accuraterip::accurateRipUrl(server, {1, 0, 0, 0}))
+        return refuse(ui->accurateripserver,
+                      QStringLiteral("The AccurateRip server must be a host name, host:port or "
+                                     "an address starting with http://."));
+    return true;
 }
 
 bool TOptions::writeSettings() {
@@ -125,6 +181,24 @@ bool TOptions::writeSettings() {
     auto writeEdit = [&](const char* section, const char* key, const QLineEdit* edit) {
         return settings.WriteString(section, key, text(edit->text()));
     };
+    auto writeReading = [&] {
+        const int offset = *wholeNumber(ui->readoffset->text(), -kMaxReadOffset, kMaxReadOffset);
+        const std::string server = text(ui->accurateripserver->text().trimmed());
+        return settings.WriteString(
+                   kReading, "mode",
+                   ui->readmode->currentIndex() == kSecureItem ? "secure" : "fast") &&
+               settings.WriteInteger(kReading, "retries",
+                                     *wholeNumber(ui->retries->text(), 0, kMaxReadRetries)) &&
+               settings.WriteBool(kReading, "test", ui->testpass->isChecked()) &&
+               // An offset left as it was shown stays where it came from: filing it under
+               // this drive would also make it every new drive's. Without a drive it is
+               // the one new drives start from.
+               (offset == m_shownOffset ||
+                (m_drive.empty() ? settings.WriteInteger(kReading, "offset", offset)
+                                 : writeDriveOffset(settings, m_drive, offset))) &&
+               settings.WriteString("AccurateRip", "server",
+                                    server.empty() ? kDefaultAccurateRipServer : server);
+    };
     // In the file's customary order; the first failure ends the writing.
     return writeList(kMp3, "dwSampleRate", ui->samplerate) &&
            writeList(kMp3, "wBitrate", ui->bitrate) && writeList(kMp3, "channel", ui->channel) &&
@@ -136,5 +210,5 @@ bool TOptions::writeSettings() {
            writeEdit(kFolder, "Ogg folder", ui->oggfolder) &&
            writeFlag(kFolder, "open", ui->open) && writeList(kOgg, "cpu", ui->cpu) &&
            writeList(kOgg, "compr", ui->compr) && writeEdit(kCddb, "server", ui->cddbserver) &&
-           writeEdit(kCddb, "email", ui->cddbemail);
+           writeEdit(kCddb, "email", ui->cddbemail) && writeReading();
 }

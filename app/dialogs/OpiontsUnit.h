@@ -1,10 +1,12 @@
-// The options window: the default output folders, the MP3 and Ogg encoder options and the
-// CDDB server, all kept in "settings.ini".
+// The options window: the default output folders, the MP3 and Ogg encoder options, the CDDB
+// server and how the rip reads and checks a disc, all kept in "settings.ini".
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QComboBox;
 class QLineEdit;
@@ -34,9 +36,16 @@ class TOptions : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The Reading page's values make sense; otherwise says what is wrong, shows the page
+    // and puts the cursor in the field.
+    bool checkReading();
     bool writeSettings();
 
     std::unique_ptr<Ui::TOptions> ui;
     TMainForm& m_main;
     std::function<void()> m_processEnd;
+    // The drive chosen in the main window when the window was activated (empty without
+    // drives), and the read offset shown for it then.
+    std::string m_drive;
+    std::int32_t m_shownOffset = 0;
 };

@@ -32,6 +32,7 @@
 #include "MemoryWaveDevices.h"
 #include "OpiontsUnit.h"
 #include "RenameUnit.h"
+#include "RipSettings.h"
 #include "ScopedVariable.h"
 #include "TestFiles.h"
 #include "WaveAudio.h"
@@ -120,8 +121,9 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
     TOptions options(open());
     EXPECT_EQ(options.windowTitle(), "Options");
     auto* pages = child<QTabWidget>(&options, "PageControl1");
-    ASSERT_EQ(pages->count(), 4);
+    ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->tabText(3), "CDDB");
+    EXPECT_EQ(pages->tabText(4), "Reading");
     EXPECT_EQ(child<QCheckBox>(&options, "open")->text(), "Open the Output Folder After Ripping ");
 
     EXPECT_EQ(
@@ -137,6 +139,14 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
                     EXPECT_FALSE(child<QCheckBox>(&options, box)->isChecked()) << box;
                 EXPECT_EQ(child<QLineEdit>(&options, "mp3folder")->text(), "");
                 EXPECT_EQ(child<QLineEdit>(&options, "cddbserver")->text(), "gnudb.gnudb.org");
+                EXPECT_EQ(child<QComboBox>(&options, "readmode")->currentText(), "Secure");
+                EXPECT_EQ(child<QLineEdit>(&options, "retries")->text(), "20");
+                EXPECT_FALSE(child<QCheckBox>(&options, "testpass")->isChecked());
+                EXPECT_EQ(child<QLineEdit>(&options, "readoffset")->text(), "0");
+                EXPECT_EQ(child<QLabel>(&options, "offsetdrive")->text(),
+                          "for drives not seen before (no drive found)");
+                EXPECT_EQ(child<QLineEdit>(&options, "accurateripserver")->text(),
+                          "www.accuraterip.com");
                 click(&options, "okbutton");
             }),
         QDialog::Accepted);
@@ -144,7 +154,8 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
     EXPECT_FALSE(std::filesystem::exists("settings.ini"));
     const TIniFile saved((m_dir.path() / "config" / "quillon" / "settings.ini").string());
     using Keys = std::vector<std::string>;
-    EXPECT_EQ(saved.ReadSections(), (Keys{"MP3 Options", "Folder", "Ogg Options", "CDDB"}));
+    EXPECT_EQ(saved.ReadSections(),
+              (Keys{"MP3 Options", "Folder", "Ogg Options", "CDDB", "Reading", "AccurateRip"}));
     EXPECT_EQ(saved.ReadSection("MP3 Options"),
               (Keys{"dwSampleRate", "wBitrate", "channel", "bCopyright", "bCRC", "bPrivate",
                     "bOriginal"}));
@@ -152,6 +163,10 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
               (Keys{"mp3 folder", "wav folder", "Ogg folder", "open"}));
     EXPECT_EQ(saved.ReadSection("Ogg Options"), (Keys{"cpu", "compr"}));
     EXPECT_EQ(saved.ReadSection("CDDB"), (Keys{"server", "email"}));
+    EXPECT_EQ(saved.ReadSection("Reading"), (Keys{"mode", "retries", "test"}))
+        << "an offset left alone is not written";
+    EXPECT_EQ(saved.ReadString("Reading", "mode", ""), "secure");
+    EXPECT_EQ(saved.ReadString("AccurateRip", "server", ""), "www.accuraterip.com");
     EXPECT_EQ(saved.ReadString("MP3 Options", "dwSampleRate", ""), "44100Hz");
     EXPECT_EQ(saved.ReadString("MP3 Options", "bCRC", ""), "False");
     EXPECT_EQ(saved.ReadString("Ogg Options", "compr", ""), "20");
@@ -241,6 +256,131 @@ TEST_F(DialogTest, AFailedWriteSaysSoAndEndsTheProcess) {
     EXPECT_EQ(box.icon, QMessageBox::Critical);
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(settingsText(), "[Ogg Options]\ncpu=2\n");
+}
+
+TEST_F(DialogTest, TheReadingPageShowsAndKeepsTheChosenDrivesOwnOffset) {
+    // The settings are in place before the main window opens them.
+    writeCueImage("discs", "demo", {75, 75});
+    DiscSession drives;
+    ASSERT_TRUE(drives.enumerateDrives());
+    const std::string drive = drives.driveNames()[0];
+    writeSettings("[Reading]\nmode=fast\nretries=5\ntest=True\noffset=0\n[Offsets]\n" +
+                  driveOffsetKey(drive) +
+                  "=6\nOTHER DRIVE=48\n[AccurateRip]\nserver=localhost:8080\n");
+    TMainForm& main = open();
+    ASSERT_EQ(main.disc().driveNames().front(), drive);
+    TOptions options(main);
+    auto* mode = child<QComboBox>(&options, "readmode");
+    auto* retries = child<QLineEdit>(&options, "retries");
+    auto* test = child<QCheckBox>(&options, "testpass");
+    auto* offset = child<QLineEdit>(&options, "readoffset");
+    run(options, [&] {
+        EXPECT_EQ(mode->currentText(), "Fast");
+        EXPECT_EQ(retries->text(), "5");
+        EXPECT_TRUE(test->isChecked());
+        EXPECT_FALSE(retries->isEnabled()) << "fast reading makes no retries";
+        EXPECT_FALSE(test->isEnabled());
+        EXPECT_EQ(offset->text(), "6");
+        EXPECT_EQ(child<QLabel>(&options, "offsetdrive")->text(),
+                  "for " + QString::fromStdString(drive).simplified());
+        EXPECT_EQ(child<QLineEdit>(&options, "accurateripserver")->text(), "localhost:8080");
+
+        child<QTabWidget>(&options, "PageControl1")->setCurrentIndex(4);
+        mode->setFocus();
+        QTest::keyClick(mode, Qt::Key_Up);
+        EXPECT_EQ(mode->currentText(), "Secure");
+        EXPECT_TRUE(retries->isEnabled());
+        QTest::keyClick(test, Qt::Key_Space);
+        offset->selectAll();
+        QTest::keyClicks(offset, "-30");
+        click(&options, "okbutton");
+    });
+    const TIniFile saved("settings.ini");
+    EXPECT_EQ(saved.ReadString("Reading", "mode", ""), "secure");
+    EXPECT_EQ(saved.ReadString("Reading", "test", ""), "False");
+    const ReadingSettings reading = readReadingSettings(saved, drive);
+    EXPECT_EQ(reading.offset, -30);
+    EXPECT_EQ(reading.retries, 5);
+    EXPECT_EQ(readReadingSettings(saved, "OTHER DRIVE").offset, 48) << "other drives keep theirs";
+}
+
+// The offset follows the drive the user picks in the main window.
+TEST_F(DialogTest, TheReadingPageFollowsTheDriveChosenInTheMainWindow) {
+    writeCueImage("discs", "first", {75});
+    writeCueImage("discs", "second", {75});
+    DiscSession drives;
+    ASSERT_TRUE(drives.enumerateDrives());
+    ASSERT_EQ(drives.driveNames().size(), 2u);
+    const std::string second = drives.driveNames()[1];
+    writeSettings("[Offsets]\n" + driveOffsetKey(drives.driveNames()[0]) + "=102\n" +
+                  driveOffsetKey(second) + "=-472\n");
+    TMainForm& main = open();
+    auto* list = child<QComboBox>(&main, "spCDROMlist");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);  // picks the second drive, as a user does
+    ASSERT_EQ(main.disc().selectedName(), second);
+
+    TOptions options(main);
+    auto* offset = child<QLineEdit>(&options, "readoffset");
+    run(options, [&] {
+        EXPECT_EQ(offset->text(), "-472");
+        offset->selectAll();
+        QTest::keyClicks(offset, "-468");
+        click(&options, "okbutton");
+    });
+    const TIniFile saved("settings.ini");
+    EXPECT_EQ(readReadingSettings(saved, second).offset, -468);
+    EXPECT_EQ(readReadingSettings(saved, drives.driveNames()[0]).offset, 102);
+}
+
+TEST_F(DialogTest, TheReadingPageRefusesValuesOutOfRangeAndSaysWhy) {
+    writeSettings("[Reading]\nretries=3\n");
+    const std::string before = settingsText();
+    TOptions options(open());
+    auto* pages = child<QTabWidget>(&options, "PageControl1");
+    auto* retries = child<QLineEdit>(&options, "retries");
+    auto* offset = child<QLineEdit>(&options, "readoffset");
+    auto* server = child<QLineEdit>(&options, "accurateripserver");
+    // Types into the field, clicks OK and notes the box that says no.
+    auto refused = [&](QLineEdit* field, const char* typed) {
+        field->selectAll();
+        QTest::keyClicks(field, typed);
+        pages->setCurrentIndex(0);
+        MessageBoxSeen box;
+        QTimer::singleShot(0, [&] { box = answerMessageBox(); });
+        click(&options, "okbutton");
+        EXPECT_TRUE(options.isVisible()) << typed;
+        EXPECT_EQ(pages->currentIndex(), 4) << "the page with the fault is shown";
+        EXPECT_EQ(box.title, "Options");
+        EXPECT_EQ(box.icon, QMessageBox::Warning);
+        return box.text;
+    };
+    const int result = run(options, [&] {
+        const QString retriesText = "Retries must be a whole number from 0 to 1000.";
+        EXPECT_EQ(refused(retries, "1001"), retriesText);
+        EXPECT_EQ(refused(retries, "-1"), retriesText);
+        EXPECT_EQ(refused(retries, "many"), retriesText);
+        EXPECT_EQ(retries->selectedText(), "many") << "ready to be typed over";
+        QTest::keyClicks(retries, "1000");
+        const QString offsetText =
+            "The read offset must be a whole number of samples from -29400 to 29400.";
+        EXPECT_EQ(refused(offset, "29401"), offsetText);
+        EXPECT_EQ(refused(offset, "-29401"), offsetText);
+        EXPECT_EQ(refused(offset, "6.5"), offsetText);
+        offset->selectAll();
+        QTest::keyClicks(offset, "+29400");
+        EXPECT_EQ(refused(server, "two words"),
+                  "The AccurateRip server must be a host name, host:port or an address "
+                  "starting with http://.");
+        EXPECT_EQ(settingsText(), before) << "nothing is written until every value is right";
+        server->clear();
+        click(&options, "okbutton");
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    const TIniFile saved("settings.ini");
+    EXPECT_EQ(saved.ReadString("Reading", "retries", ""), "1000");
+    EXPECT_EQ(saved.ReadString("Reading", "offset", ""), "29400") << "no drive: the general one";
+    EXPECT_EQ(saved.ReadString("AccurateRip", "server", ""), "www.accuraterip.com");
 }
 
 // ---- Rename ---------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -217,6 +219,78 @@ TEST_F(RipWindowTest, NothingClosesTheWindowWhileTracksAreConverted) {
     EXPECT_TRUE(std::filesystem::exists("out/Track-02.Ogg"));
     EXPECT_FALSE(main->tracks().anyChecked());
     EXPECT_TRUE(main->timer().isActive());
+}
+
+// The window as the job drives it: reading news while a track is read, results at the end.
+TEST_F(RipWindowTest, ShowsTheReadingOfTheCurrentTrackAndEachTracksResult) {
+    using Status = quillon::accuraterip::TrackVerdict::Status;
+    RipObserver& job = rip->observer();
+    auto* reading = rip->findChild<QLabel*>("readinglabel");
+    auto* results = rip->findChild<QListWidget*>("resultlist");
+    ASSERT_NE(reading, nullptr);
+    ASSERT_NE(results, nullptr);
+    EXPECT_TRUE(results->isHidden());
+
+    job.captionChanged("Processing:01 (Track-01)");
+    job.readingChanged(3, {});
+    EXPECT_EQ(reading->text(), "Re-read sectors: 3");
+    job.readingChanged(5, {"00:01.40"});
+    EXPECT_EQ(reading->text(), "Re-read sectors: 5, unsettled: 00:01.40");
+    job.readingChanged(9, {"00:01.40", "00:02.07", "00:02.08\nforged"});
+    EXPECT_EQ(reading->text(), "Re-read sectors: 9, unsettled: 3 (last at 00:02.08 forged)");
+    job.captionChanged("Processing:02 (Track-02)");
+    EXPECT_EQ(reading->text(), "") << "the next track starts afresh";
+
+    RipReport report;
+    for (int n = 1; n <= 4; ++n) {
+        TrackRipReport track;
+        track.number = n;
+        track.secure = true;
+        report.tracks.push_back(track);
+    }
+    report.tracks[0].verdict = {Status::accurate, 12, 2};
+    report.tracks[1].verdict.status = Status::mismatch;
+    report.tracks[2].verdict.status = Status::notFound;
+    report.tracks[3].verdict = {Status::accurate, 3, 1};
+    report.tracks[3].unsettledPositions = {"03:12.40"};
+    job.ripReported(report);
+    job.captionChanged("Finished!");
+    job.buttonChanged(RipButton::close);
+
+    EXPECT_FALSE(results->isHidden());
+    QStringList lines;
+    for (int row = 0; row < results->count(); ++row)
+        lines << results->item(row)->text();
+    EXPECT_EQ(lines, (QStringList{"01 accurate, confidence 12", "02 mismatch", "03 not in database",
+                                  "04 1 unsettled position at 03:12.40"}));
+    const QString summary =
+        "1 of 4 tracks accurate, 1 with 1 unsettled position, 1 mismatch, 1 not in database";
+    EXPECT_EQ(reading->text(), summary);
+    EXPECT_EQ(rip->windowTitle(), "Finished!");
+    EXPECT_TRUE(rip->finishedMessage().startsWith("4 tracks ripped to MP3 in "));
+    EXPECT_TRUE(rip->finishedMessage().endsWith("\n" + summary));
+
+    report.mode = RipReadMode::fast;
+    report.tracks.resize(1);
+    job.ripReported(report);
+    EXPECT_EQ(results->count(), 1);
+    EXPECT_TRUE(rip->finishedMessage().startsWith("1 track ripped to MP3 in "));
+    EXPECT_TRUE(
+        rip->finishedMessage().endsWith("\nFast read of 1 track, not verified: 1 "
+                                        "matching AccurateRip"));
+
+    // The next job starts without the last one's results.
+    bool checked = false;
+    ripWith([&] {
+        if (!checked && rip->windowTitle().startsWith("Processing:")) {
+            checked = true;
+            EXPECT_TRUE(results->isHidden());
+            EXPECT_EQ(results->count(), 0);
+            EXPECT_NE(reading->text(), summary);
+        }
+        return closeWhenFinished();
+    });
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(RipWindowTest, NothingCheckedShowsNothing) {

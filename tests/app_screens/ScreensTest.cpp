@@ -11,6 +11,7 @@
 
 #include "MainUnit.h"
 #include "ProgramUnderTest.h"
+#include "RipPropressForm.h"
 
 namespace {
 
@@ -21,6 +22,23 @@ void picture(QWidget& window, const QString& file) {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
+}
+
+// What a secure rip of a slightly scratched disc might find.
+RipReport sampleRipReport() {
+    using Status = quillon::accuraterip::TrackVerdict::Status;
+    RipReport report;
+    const int confidences[] = {12, 12, 11, 0, 12};
+    for (int n = 1; n <= 5; ++n) {
+        TrackRipReport track;
+        track.number = n;
+        track.secure = true;
+        track.verdict = {Status::accurate, confidences[n - 1], 2};
+        report.tracks.push_back(track);
+    }
+    report.tracks[3].verdict = {Status::mismatch, 0, 0};
+    report.tracks[3].unsettledPositions = {"03:12.40", "03:12.41"};
+    return report;
 }
 
 TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
@@ -42,6 +60,13 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
                 for (std::size_t row = 0; row < main.tracks().size(); ++row)
                     main.tracks().row(row).checked = false;
             picture(*window, folder + "/" + name + ".png");
+            // The rip window as a rip leaves it, with each track's result.
+            if (name == "TRipPropressForm") {
+                auto* rip = qobject_cast<TRipPropressForm*>(window);
+                ASSERT_NE(rip, nullptr);
+                rip->observer().ripReported(sampleRipReport());
+                picture(*window, folder + "/" + name + ".png");
+            }
             // The about window names the settings file the program reads.
             if (name == "TAboutForm") {
                 const auto* settings = window->findChild<QLabel*>("SettingsFile");
