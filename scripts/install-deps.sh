@@ -10,7 +10,7 @@ packages=(
   libogg-dev libvorbis-dev libmp3lame-dev libasound2-dev libflac-dev libopusenc-dev libopus-dev
   libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev zlib1g-dev libssl-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  lame vorbis-tools sox flac opus-tools
+  lame vorbis-tools sox flac opus-tools python3-mutagen id3v2
   xvfb xauth libxcb1-dev libxcb-xtest0-dev
   desktop-file-utils appstream dpkg-dev
   dbus-daemon
