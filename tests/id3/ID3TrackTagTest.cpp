@@ -1,6 +1,6 @@
-// The tag made for a new MP3 file from its track tags: the frames byte for byte where their
-// layout is easy to get wrong, and the tag read back by the module's own reader, as the tag
-// editor will read it. Readers of other programs check the same tags in the audio tests.
+// The tag made for a new MP3 file from its track tags: its extent, what it leaves out, and the
+// tag read back by the module's own reader, as the tag editor will read it. Readers of other
+// programs check every frame in the audio tests.
 #include <gtest/gtest.h>
 
 #include "ID3TrackTag.h"
@@ -49,42 +49,18 @@ TEST(ID3TrackTag, HeaderStatesFramesAndPadding) {
     EXPECT_EQ(asString(tag).substr(10 + title.size()), std::string(100, '\0'));
 }
 
-TEST(ID3TrackTag, FramesHoldTheirFieldsInTheirLayouts) {
-    TrackTags tags;
-    tags.title = "Ça va";  // ISO-8859-1 holds it
-    tags.artist = "Пётр";  // it does not: UTF-16 with a byte-order mark
-    tags.trackNumber = 7;  // no total: the number alone
-    tags.discNumber = 2;
-    tags.discTotal = 3;
-    tags.date = "2003-04-05";
-    tags.genre = "(Live)";  // escaped, or it would read as a genre reference
-    tags.musicBrainzAlbumId = "album-id";
-    tags.musicBrainzRecordingId = "recording-id";
-    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2};
-    tags.cover = picture(png);
-    const std::vector<uint8_t> tag = BuildTrackTag(tags, 0);
-    EXPECT_TRUE(contains(tag, frame("TIT2", "\0\xC7"s + "a va")));
-    EXPECT_TRUE(contains(tag, frame("TPE1", "\x01\xFF\xFE\x1F\x04\x51\x04\x42\x04\x40\x04"s)));
-    EXPECT_TRUE(contains(tag, frame("TRCK", "\0"s + "7")));
-    EXPECT_TRUE(contains(tag, frame("TPOS", "\0"s + "2/3")));
-    EXPECT_TRUE(contains(tag, frame("TYER", "\0"s + "2003")));
-    EXPECT_TRUE(contains(tag, frame("TCON", "\0((Live)"s)));
-    EXPECT_TRUE(contains(tag, frame("TXXX", "\0MusicBrainz Album Id\0album-id"s)));
-    EXPECT_TRUE(contains(tag, frame("UFID", "http://musicbrainz.org\0recording-id"s)));
-    EXPECT_TRUE(contains(tag, frame("APIC", "\0image/png\0\x03\0"s + asString(png))));
-    EXPECT_FALSE(contains(tag, "TPE2")) << "no album artist was given";
-}
-
 TEST(ID3TrackTag, DoubtfulValuesAreLeftOut) {
     TrackTags tags;
     tags.title = "t";
     tags.date = "05/1998";                               // not a year first
     tags.musicBrainzRecordingId = std::string(65, 'a');  // longer than a UFID may hold
     tags.musicBrainzReleaseTrackId = "Трек";             // not an id, but kept as text
+    tags.genre = "(Live)";  // escaped, or readers would take it for a genre reference
     const std::vector<uint8_t> tag = BuildTrackTag(tags, 0);
     EXPECT_FALSE(contains(tag, "TYER"));
     EXPECT_FALSE(contains(tag, "UFID"));
     EXPECT_TRUE(contains(tag, "TXXX"));
+    EXPECT_TRUE(contains(tag, frame("TCON", "\0((Live)"s)));
     EXPECT_TRUE(contains(tag, "\x01\xFF\xFEM\0u\0"s)) << "description and value share UTF-16";
 }
 
