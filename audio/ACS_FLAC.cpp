@@ -1,10 +1,14 @@
 #include "ACS_FLAC.h"
 
+#include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "CoverImage.h"
 #include "PcmSamples.h"
+#include "VorbisComments.h"
 
 namespace {
 
@@ -49,6 +53,8 @@ int32_t flacSample(const uint8_t* p, int bytesPerSample) {
     }
 }
 
+constexpr unsigned kPaddingBytes = 4096;
+
 }  // namespace
 
 TFlacOut::~TFlacOut() {
@@ -58,9 +64,50 @@ TFlacOut::~TFlacOut() {
 }
 
 void TFlacOut::releaseEncoder() {
-    if (!m_encoder) return;
-    FLAC__stream_encoder_delete(m_encoder);
+    if (m_encoder) FLAC__stream_encoder_delete(m_encoder);
     m_encoder = nullptr;
+    for (FLAC__StreamMetadata* block : m_metadata)
+        FLAC__metadata_object_delete(block);
+    m_metadata.clear();
+}
+
+void TFlacOut::setMetadata() {
+    if (m_tags.empty()) return;
+    const auto newBlock = [this](FLAC__MetadataType type) {
+        FLAC__StreamMetadata* block = FLAC__metadata_object_new(type);
+        if (!block) throw EACSException("Out of memory for the FLAC encoder");
+        m_metadata.push_back(block);
+        return block;
+    };
+    FLAC__StreamMetadata* comments = newBlock(FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    for (const VorbisComment& comment : vorbisComments(m_tags)) {
+        FLAC__StreamMetadata_VorbisComment_Entry entry{};
+        const bool made = FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(
+            &entry, comment.name.c_str(), comment.value.c_str());
+        // The block takes the entry's text over only when the append succeeds.
+        if (!made || !FLAC__metadata_object_vorbiscomment_append_comment(comments, entry, false)) {
+            std::free(entry.entry);
+            throw EACSException("The FLAC encoder cannot take the tag " + comment.name);
+        }
+    }
+    if (const CoverArt* cover = usableCover(m_tags);
+        cover && cover->data.size() < (1u << FLAC__STREAM_METADATA_LENGTH_LEN) - 1024) {
+        FLAC__StreamMetadata* picture = newBlock(FLAC__METADATA_TYPE_PICTURE);
+        picture->data.picture.type = FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER;
+        std::string mime = coverMimeType(coverKind(*cover));
+        FLAC__byte noDescription[] = "";
+        if (!FLAC__metadata_object_picture_set_mime_type(picture, mime.data(), true) ||
+            !FLAC__metadata_object_picture_set_description(picture, noDescription, true) ||
+            !FLAC__metadata_object_picture_set_data(
+                picture, const_cast<FLAC__byte*>(cover->data.data()),
+                static_cast<FLAC__uint32>(cover->data.size()), true))
+            throw EACSException("Out of memory for the FLAC encoder");
+    }
+    // Room for a tag editor to grow the blocks without rewriting the audio.
+    newBlock(FLAC__METADATA_TYPE_PADDING)->length = kPaddingBytes;
+    if (!FLAC__stream_encoder_set_metadata(m_encoder, m_metadata.data(),
+                                           static_cast<uint32_t>(m_metadata.size())))
+        throw EACSException("The FLAC encoder cannot take the tags");
 }
 
 bool TFlacOut::writeEncoded(const uint8_t* bytes, size_t count) {
@@ -141,6 +188,7 @@ void TFlacOut::Prepare() {
         if (const int64_t size = input->Size(); size > 0)
             FLAC__stream_encoder_set_total_samples_estimate(
                 m_encoder, static_cast<uint64_t>(size / (m_bytesPerSample * m_channels)));
+        setMetadata();
         m_file = std::make_unique<PendingFile>(m_fileName);
         const FLAC__StreamEncoderInitStatus status = FLAC__stream_encoder_init_stream(
             m_encoder, writeCallback, seekCallback, tellCallback, nullptr, this);

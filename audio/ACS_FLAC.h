@@ -15,6 +15,7 @@
 #include "FrameCarry.h"
 #include "PendingFile.h"
 #include "Streams.h"
+#include "TrackTags.h"
 
 // Delivers the samples of a FLAC file as little-endian PCM of 8 (unsigned), 16, 24 or 32
 // bits; depths in between (12, 20 bits) come widened to the next of these, the samples
@@ -62,6 +63,10 @@ class TFlacOut : public TACSOutput {
     // 0 (fastest) to 8 (smallest); the next run refuses other values.
     int CompressionLevel() const { return m_level; }
     void SetCompressionLevel(int level) { m_level = level; }
+    // The tags the files of the next runs carry in a comment block, the cover in a picture
+    // block; empty tags (as on creation) add none. Set while the sink is not busy.
+    const TrackTags& Tags() const { return m_tags; }
+    void SetTags(const TrackTags& tags) { m_tags = tags; }
 
     static constexpr int kDefaultLevel = 5;
 
@@ -79,11 +84,14 @@ class TFlacOut : public TACSOutput {
 
   private:
     void releaseEncoder();
+    // Hands the encoder the metadata blocks for the tags, before its start.
+    void setMetadata();
     // Raises with the encoder's own account of why it stopped.
     [[noreturn]] void raiseEncoderError();
 
     std::string m_fileName;
     int m_level = kDefaultLevel;
+    TrackTags m_tags;
 
     std::unique_ptr<PendingFile> m_file;
     std::string m_ioError;  // why the last write or seek failed, for the error text
@@ -91,6 +99,8 @@ class TFlacOut : public TACSOutput {
     std::vector<int32_t> m_samples;
     FrameCarry m_carry;
     FLAC__StreamEncoder* m_encoder = nullptr;
+    // The blocks the encoder writes; it keeps pointers to them until it is deleted.
+    std::vector<FLAC__StreamMetadata*> m_metadata;
     bool m_aborted = false;
     int m_channels = 0;
     int m_bytesPerSample = 2;

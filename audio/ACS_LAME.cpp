@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "ID3TrackTag.h"
 #include "PcmSamples.h"
 
 namespace {
@@ -90,8 +91,13 @@ void TMP3Out::Prepare() {
             static_cast<size_t>(outputBound(
                 kMaxFramesPerCall, rate, lame_get_out_samplerate(m_lame), lame_get_brate(m_lame))),
             0);
+        const std::vector<uint8_t> tag =
+            m_tags.empty() ? std::vector<uint8_t>{} : BuildTrackTag(m_tags);
         m_file = std::make_unique<FileStream>(m_fileName, FileStream::Mode::create);
+        if (!tag.empty()) m_file->write(tag.data(), static_cast<int64_t>(tag.size()));
+        m_audioStart = static_cast<int64_t>(tag.size());
     } catch (...) {
+        m_file.reset();
         releaseEncoder();
         throw;
     }
@@ -133,9 +139,9 @@ void TMP3Out::writeInfoFrame() {
     std::array<unsigned char, kMaxFrameBytes> frame{};
     const size_t size = lame_get_lametag_frame(m_lame, frame.data(), frame.size());
     if (size == 0 || size > frame.size()) return;
-    // Nothing precedes the encoder's output in the file: the tag texts reach the encoder
-    // only at the end, so its first bytes are the reserved frame.
-    m_file->seek(0, SEEK_SET);
+    // The encoder's first bytes are the reserved frame: the texts of its own tag reach it only
+    // at the end, so the one thing before them is the leading tag written by Prepare.
+    m_file->seek(m_audioStart, SEEK_SET);
     m_file->write(frame.data(), static_cast<int64_t>(size));
     m_file->seek(0, SEEK_END);
 }

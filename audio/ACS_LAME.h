@@ -9,6 +9,7 @@
 #include "ACS_Classes.h"
 #include "FrameCarry.h"
 #include "Streams.h"
+#include "TrackTags.h"
 
 struct lame_global_struct;
 
@@ -61,6 +62,11 @@ class TMP3Out : public TACSOutput {
     const std::string& Id3TagComment() const { return m_comment; }
     void SetId3TagComment(const std::string& text) { m_comment = text; }
 
+    // The tags the files of the next runs start with, as an ID3v2 tag in front of the first
+    // frame; empty tags (as on creation) write none. Set while the sink is not busy.
+    const TrackTags& Tags() const { return m_tags; }
+    void SetTags(const TrackTags& tags) { m_tags = tags; }
+
     // The bytes one encoder call may give for `frames` input frames at inRate Hz when the
     // encoder codes them at outRate Hz and kbps kbit/s. The encoder's documented worst case,
     // 1.25 bytes per sample plus 7200, counts the samples it codes: after resampling up
@@ -82,6 +88,7 @@ class TMP3Out : public TACSOutput {
     TMP3BitRate m_bitRate = br128;
     std::string m_fileName;
     std::string m_title, m_artist, m_album, m_year, m_track, m_comment;
+    TrackTags m_tags;
 
     std::unique_ptr<FileStream> m_file;
     std::array<uint8_t, 16384> m_chunk{};
@@ -89,6 +96,7 @@ class TMP3Out : public TACSOutput {
     lame_global_struct* m_lame = nullptr;
     std::vector<unsigned char> m_output;
     bool m_infoFrameReserved = false;
+    int64_t m_audioStart = 0;        // where the encoder's first frame lies: after the leading tag
     std::vector<int16_t> m_samples;  // the chunk as 16-bit samples, for sources of other depths
     int m_channels = 0;
     int m_bytesPerSample = 2;

@@ -2,7 +2,9 @@
 
 #include <opusenc.h>
 
+#include "CoverImage.h"
 #include "PcmSamples.h"
+#include "VorbisComments.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ int closeCallback(void*) {
 constexpr OpusEncCallbacks kCallbacks{writeCallback, closeCallback};
 // The rates the encoder's resampler takes.
 constexpr int kMaxRate = 768000;
+constexpr int kFrontCover = 3;
 
 }  // namespace
 
@@ -77,6 +80,7 @@ void TOpusOut::Prepare() {
     OggOpusComments* comments = ope_comments_create();
     if (!comments) throw EACSException("Out of memory for the Opus encoder");
     try {
+        addTags(comments);
         m_file = std::make_unique<PendingFile>(m_fileName);
         int error = OPE_OK;
         m_encoder =
@@ -92,6 +96,22 @@ void TOpusOut::Prepare() {
         throw;
     }
     ope_comments_destroy(comments);  // the encoder keeps its own copy
+}
+
+void TOpusOut::addTags(OggOpusComments* comments) const {
+    for (const VorbisComment& comment : vorbisComments(m_tags)) {
+        if (const int result =
+                ope_comments_add(comments, comment.name.c_str(), comment.value.c_str());
+            result != OPE_OK)
+            throw EACSException(std::string("The Opus encoder refused a tag: ") +
+                                ope_strerror(result));
+    }
+    // The encoder reads the picture's size and depth itself. A damaged picture it cannot read
+    // costs the file its cover, not the whole encoding.
+    if (const CoverArt* cover = usableCover(m_tags))
+        ope_comments_add_picture_from_memory(comments,
+                                             reinterpret_cast<const char*>(cover->data.data()),
+                                             cover->data.size(), kFrontCover, nullptr);
 }
 
 bool TOpusOut::ProcessChunk(bool abort) {

@@ -10,8 +10,10 @@
 #include "ACS_Classes.h"
 #include "FrameCarry.h"
 #include "PendingFile.h"
+#include "TrackTags.h"
 
 struct OggOpusEnc;
+struct OggOpusComments;
 
 class TOpusOut : public TACSOutput {
   public:
@@ -23,6 +25,10 @@ class TOpusOut : public TACSOutput {
     // kbit/s, 6 to 510; the next run refuses other values.
     int Bitrate() const { return m_bitrate; }
     void SetBitrate(int kbps) { m_bitrate = kbps; }
+    // The tags the files of the next runs carry as comments, the cover as a picture comment;
+    // empty tags (as on creation) add none. Set while the sink is not busy.
+    const TrackTags& Tags() const { return m_tags; }
+    void SetTags(const TrackTags& tags) { m_tags = tags; }
 
     static constexpr int kDefaultBitrate = 160;
 
@@ -36,10 +42,12 @@ class TOpusOut : public TACSOutput {
 
   private:
     void releaseEncoder();
+    void addTags(OggOpusComments* comments) const;
     [[noreturn]] void raiseEncoderError(int code);
 
     std::string m_fileName;
     int m_bitrate = kDefaultBitrate;
+    TrackTags m_tags;
 
     std::unique_ptr<PendingFile> m_file;
     std::string m_ioError;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "PcmSamples.h"
+#include "VorbisComments.h"
 
 namespace {
 
@@ -228,6 +229,10 @@ void TVorbisOut::Prepare() {
         }
         vorbis_comment_add_tag(&m_comment, tag.c_str(), value.c_str());
     }
+    for (const VorbisComment& comment : vorbisComments(m_tags))
+        vorbis_comment_add_tag(&m_comment, comment.name.c_str(), comment.value.c_str());
+    if (const std::string picture = pictureCommentValue(m_tags); !picture.empty())
+        vorbis_comment_add_tag(&m_comment, kPictureCommentName, picture.c_str());
     vorbis_analysis_init(&m_dsp, &m_info);
     vorbis_block_init(&m_dsp, &m_vorbisBlock);
     ogg_stream_init(&m_stream, m_serial);

@@ -13,6 +13,7 @@
 #include "ACS_Classes.h"
 #include "FrameCarry.h"
 #include "Streams.h"
+#include "TrackTags.h"
 
 class TVorbisIn : public TACSFileIn {
   public:
@@ -55,6 +56,10 @@ class TVorbisOut : public TACSOutput {
     // NAME=VALUE lines written as comment tags by the next run; a run empties them.
     const std::vector<std::string>& Comments() const { return m_comments; }
     void SetComments(const std::vector<std::string>& lines) { m_comments = lines; }
+    // The tags the files of the next runs carry as comments after those lines, the cover as a
+    // picture comment; empty tags (as on creation) add none. Set while the sink is not busy.
+    const TrackTags& Tags() const { return m_tags; }
+    void SetTags(const TrackTags& tags) { m_tags = tags; }
     int32_t Serial() const { return m_serial; }
     void SetSerial(int32_t serial) { m_serial = serial; }
     float Compression() const { return m_compression; }
@@ -73,6 +78,7 @@ class TVorbisOut : public TACSOutput {
 
     std::string m_fileName;
     std::vector<std::string> m_comments;
+    TrackTags m_tags;
     int32_t m_serial = 0;
     float m_compression = 0.2f;
 

@@ -80,6 +80,8 @@ std::string ExtractGenre(std::string_view text) {
             break;
         genre = trimText(std::string_view(genre).substr(digits + 1));
     }
+    // A free-text genre that itself starts with "(" is stored with the parenthesis doubled.
+    if (genre.size() > 1 && genre[0] == '(' && genre[1] == '(') genre.erase(0, 1);
     return genre;
 }
 
@@ -139,8 +141,9 @@ std::string frame23(std::string_view id, std::string_view content, uint8_t statu
     return out;
 }
 
-std::optional<std::vector<uint8_t>> BuildTag(const std::vector<std::string>& frames) {
-    uint64_t body = 0;
+std::optional<std::vector<uint8_t>> BuildTag(const std::vector<std::string>& frames,
+                                             size_t padding) {
+    uint64_t body = padding;
     for (const std::string& frame : frames)
         body += frame.size();
     if (body > kMaxTagBody) return std::nullopt;
@@ -151,5 +154,6 @@ std::optional<std::vector<uint8_t>> BuildTag(const std::vector<std::string>& fra
     tag.reserve(kTagHeaderSize + body);
     for (const std::string& frame : frames)
         tag.insert(tag.end(), frame.begin(), frame.end());
+    tag.resize(kTagHeaderSize + body, 0);
     return tag;
 }

@@ -30,7 +30,8 @@ int32_t GetTagSize(const TID3Header& header, int64_t fileLength);
 // The track number of a TRCK text: the whole number before any "/", 0 when there is none or
 // when it lies outside 0 to 255.
 uint8_t ExtractTrack(std::string_view text);
-// The genre of a TCON text without the leading numeric references such as "(17)".
+// The genre of a TCON text without the leading numeric references such as "(17)", and with
+// the doubled "((" that escapes a genre starting with "(" undone.
 std::string ExtractGenre(std::string_view text);
 
 // Where the string after a zero-terminated one starts, or npos when the terminator is
@@ -59,6 +60,7 @@ std::string encodeCommentFrame(std::string_view utf8, std::string_view language 
 std::string frame23(std::string_view id, std::string_view content, uint8_t status = 0,
                     uint8_t format = 0);
 
-// A version 2.3 tag: the header, then the whole frames in the order given, with no padding.
-// Empty when the frames do not fit the header's size field.
-std::optional<std::vector<uint8_t>> BuildTag(const std::vector<std::string>& frames);
+// A version 2.3 tag: the header, then the whole frames in the order given, then padding zero
+// bytes. Empty when they do not fit the header's size field.
+std::optional<std::vector<uint8_t>> BuildTag(const std::vector<std::string>& frames,
+                                             size_t padding = 0);

@@ -11,7 +11,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev zlib1g-dev libssl-dev nlohmann-json3-dev
   libudev-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  lame vorbis-tools sox flac opus-tools cd-paranoia
+  lame vorbis-tools sox flac opus-tools cd-paranoia python3-mutagen id3v2
   xvfb xauth libxcb1-dev libxcb-xtest0-dev
   desktop-file-utils appstream dpkg-dev
   dbus-daemon

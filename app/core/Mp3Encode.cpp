@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "ID3TrackTag.h"
 #include "Streams.h"
 #include "bladedll.h"
 
@@ -52,7 +53,7 @@ bool writeAll(FileStream& file, const std::uint8_t* bytes, std::uint32_t count) 
 
 Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path,
                           const RipSettings& settings, const std::function<bool()>& cancelled,
-                          const std::function<void(int gauge)>& afterChunk) {
+                          const std::function<void(int gauge)>& afterChunk, const TrackTags& tags) {
     using Outcome = Mp3EncodeResult::Outcome;
     Mp3EncodeResult result;
     std::unique_ptr<FileStream> input, output;
@@ -76,6 +77,11 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
         error != beErrSuccessful)
         return fail(Outcome::initFailed, "Error opening encoding stream " + std::to_string(error));
 
+    // The tag goes first, so the file is never rewritten for it; the stream follows it.
+    const std::vector<std::uint8_t> tag =
+        tags.empty() ? std::vector<std::uint8_t>{} : BuildTrackTag(tags);
+    if (!tag.empty() && !writeAll(*output, tag.data(), static_cast<std::uint32_t>(tag.size())))
+        return fail(Outcome::failed, "Write Error");
     std::vector<std::uint8_t> encoded(outputSize);
     std::vector<std::uint8_t> pcm(std::size_t{samplesPerChunk} * 2);
     try {
@@ -111,7 +117,7 @@ Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path
     if (output->regularFile() &&
         beInfoFrame(stream.handle(), encoded.data(), &produced) == beErrSuccessful) {
         try {
-            output->seek(0, SEEK_SET);
+            output->seek(static_cast<std::int64_t>(tag.size()), SEEK_SET);
             output->write(encoded.data(), produced);
         } catch (const std::exception&) {
             return fail(Outcome::failed, "Write error");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "RipSettings.h"
+#include "TrackTags.h"
 
 struct Mp3EncodeResult {
     enum class Outcome {
@@ -21,7 +22,9 @@ struct Mp3EncodeResult {
 };
 
 // `cancelled` is asked before each chunk; after each chunk, `afterChunk(gauge)` lets the window
-// process its events and moves the gauge from 40 towards 100.
+// process its events and moves the gauge from 40 towards 100. The file starts with an ID3v2 tag
+// made from `tags`, none when they are empty.
 Mp3EncodeResult encodeMp3(const std::string& wavPath, const std::string& mp3Path,
                           const RipSettings& settings, const std::function<bool()>& cancelled,
-                          const std::function<void(int gauge)>& afterChunk);
+                          const std::function<void(int gauge)>& afterChunk,
+                          const TrackTags& tags = {});

@@ -63,6 +63,8 @@ TEST(ID3Fields, GenreDropsOnlyLeadingNumericReferences) {
         {"(Rock)", "(Rock)"},
         {"()Pop", "()Pop"},
         {" (9)Metal ", "Metal"},
+        {"((Live) Rock", "(Live) Rock"},
+        {"(17)((Live)", "(Live)"},
     };
     for (const auto& [text, genre] : cases)
         EXPECT_EQ(ExtractGenre(text), genre) << text;
