@@ -61,6 +61,13 @@ std::optional<DiscLayout> openDiscLayout(CdHandle handle) {
     return it->second.disc->layout();
 }
 
+std::optional<DiscText> openDiscText(CdHandle handle) {
+    std::lock_guard guard(g_lock);
+    const auto it = g_open.find(handle);
+    if (it == g_open.end()) return std::nullopt;
+    return it->second.disc->text();
+}
+
 }  // namespace quillon::cdrom
 
 int GetCDList(CdDriveList* list) {

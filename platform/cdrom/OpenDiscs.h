@@ -1,4 +1,4 @@
-// What the CDDB calls need from the drive handles.
+// What the CDDB calls and the name lookups need from the drive handles.
 #pragma once
 
 #include <optional>
@@ -10,5 +10,9 @@ namespace quillon::cdrom {
 
 // The layout of the disc behind an open handle, or nothing for an unknown handle.
 std::optional<DiscLayout> openDiscLayout(CdHandle handle);
+
+// The CD-Text of the disc behind an open handle; nothing for an unknown handle or a disc
+// without CD-Text.
+std::optional<DiscText> openDiscText(CdHandle handle);
 
 }  // namespace quillon::cdrom
