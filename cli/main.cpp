@@ -38,7 +38,7 @@ const char* const kUsage =
     "  toc [--drive N|PATH]\n"
     "      Show the table of contents of the disc in drive N (default 0) or at PATH (a\n"
     "      device or disc image): each track's number, start frame and length in frames,\n"
-    "      the lead-out and the CDDB disc ID.\n"
+    "      the lead-out, the CDDB disc ID and the MusicBrainz disc ID.\n"
     "  cddb [--drive N|PATH] [--server HOST[:PORT]] [--email ADDR]\n"
     "      Look the disc up in CDDB (default server gnudb.gnudb.org): disc ID, artist,\n"
     "      title, category and the title of each track.\n"
