@@ -1,5 +1,8 @@
 #include "SafeFileName.h"
 
+#include <algorithm>
+#include <filesystem>
+
 std::string trimmedName(std::string_view name) {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!name.empty() && blank(name.front()))
@@ -18,5 +21,29 @@ std::string safeFileName(std::string_view name) {
 }
 
 std::string outputPath(const std::string& folder, std::string_view rowName) {
-    return folder + "/" + safeFileName(trimmedName(rowName));
+    std::string path = folder;
+    std::size_t components = 0;
+    std::size_t at = 0;
+    while (at <= rowName.size()) {
+        const std::size_t slash = std::min(rowName.find('/', at), rowName.size());
+        const std::string component = safeFileName(trimmedName(rowName.substr(at, slash - at)));
+        at = slash + 1;
+        if (component.empty()) continue;
+        if (components++ > 0) {
+            // The folder so far: made now, as the file's writer expects its folder to exist.
+            // A failure shows when the file cannot be created.
+            std::error_code error;
+            std::filesystem::create_directory(path, error);
+        }
+        path += "/" + component;
+    }
+    if (components == 0) path += "/" + safeFileName(trimmedName(rowName));
+    return path;
+}
+
+std::string flatRowName(std::string_view name) {
+    std::string flat(name);
+    for (char& c : flat)
+        if (c == '/' || c == '\0') c = '_';
+    return flat;
 }
