@@ -20,24 +20,31 @@ std::string safeFileName(std::string_view name) {
     return safe;
 }
 
-std::string outputPath(const std::string& folder, std::string_view rowName) {
-    std::string path = folder;
-    std::size_t components = 0;
+std::vector<std::string> outputComponents(std::string_view rowName) {
+    std::vector<std::string> components;
     std::size_t at = 0;
     while (at <= rowName.size()) {
         const std::size_t slash = std::min(rowName.find('/', at), rowName.size());
-        const std::string component = safeFileName(trimmedName(rowName.substr(at, slash - at)));
+        std::string component = safeFileName(trimmedName(rowName.substr(at, slash - at)));
+        if (!component.empty()) components.push_back(std::move(component));
         at = slash + 1;
-        if (component.empty()) continue;
-        if (components++ > 0) {
+    }
+    return components;
+}
+
+std::string outputPath(const std::string& folder, std::string_view rowName) {
+    const std::vector<std::string> components = outputComponents(rowName);
+    if (components.empty()) return folder + "/";
+    std::string path = folder;
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        if (i > 0) {
             // The folder so far: made now, as the file's writer expects its folder to exist.
             // A failure shows when the file cannot be created.
             std::error_code error;
             std::filesystem::create_directory(path, error);
         }
-        path += "/" + component;
+        path += "/" + components[i];
     }
-    if (components == 0) path += "/" + safeFileName(trimmedName(rowName));
     return path;
 }
 

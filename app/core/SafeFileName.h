@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The name without the blanks (and control characters) at either end.
 std::string trimmedName(std::string_view name);
@@ -13,6 +14,9 @@ std::string trimmedName(std::string_view name);
 // The name as one path component: '/' and NUL become '_', and a name of "." or ".." becomes
 // "_" or "__". Everything else is kept as it is.
 std::string safeFileName(std::string_view name);
+
+// The row name's components, each trimmed and safe; empty components go.
+std::vector<std::string> outputComponents(std::string_view rowName);
 
 // folder + "/" + the row name's components, each trimmed and safe; empty components go. The
 // folders the row name holds are made below folder, so that the file can be written.
