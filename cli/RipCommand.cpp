@@ -16,6 +16,7 @@
 #include "DiscSession.h"
 #include "EventQueue.h"
 #include "IniFile.h"
+#include "RipNaming.h"
 #include "RipSettings.h"
 #include "RipUnit.h"
 #include "TrackList.h"
@@ -171,7 +172,9 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
 }  // namespace
 
 int ripCommand(const std::vector<std::string>& words) {
-    const Arguments arguments(words, {"--format", "--out", "--drive", "--tracks"}, {"--cddb"});
+    std::vector<std::string> valued = {"--format", "--out", "--drive", "--tracks"};
+    valued.insert(valued.end(), kRipNamingOptions.begin(), kRipNamingOptions.end());
+    const Arguments arguments(words, valued, {"--cddb"});
     if (!arguments.positional().empty())
         throw UsageError("unexpected argument " + arguments.positional().front());
     const OutputFormat format = parseFormat(arguments.value("--format"));
@@ -191,7 +194,10 @@ int ripCommand(const std::vector<std::string>& words) {
         throw UsageError("--drive " + std::to_string(drive) + ": there are only " +
                          std::to_string(disc.driveNames().size()) + " drives");
     TrackList list;
-    fillTrackList(disc, list, format, arguments.has("--cddb"), settings);
+    const bool lookUp = ripNamesFromSources(arguments);
+    fillTrackList(disc, list, format, arguments.has("--cddb") && !lookUp, settings);
+    std::optional<DiscMetadata> names;
+    if (lookUp) names = nameRipTracks(arguments, disc, list, format, settings);
     if (tracks) checkTracks(list, *tracks);
     if (!list.anyChecked()) throw std::runtime_error("no track to rip");
 
@@ -223,6 +229,7 @@ int ripCommand(const std::vector<std::string>& words) {
 
     switch (job.outcome()) {
         case RipOutcome::finished:
+            if (names) writeRipPlaylist(*folder, list, *names, disc);
             return 0;
         case RipOutcome::cancelled:
             std::cerr << "quillon-cli: cancelled; the unfinished file was removed\n";
