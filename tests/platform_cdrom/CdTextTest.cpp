@@ -106,6 +106,22 @@ TEST_F(CdText, TocSheetCdTextBlocksAreRead) {
     EXPECT_EQ(text->tracks[1].title, "Two");
 }
 
+// A sheet in the form cdrdao documents and accepts, with ISO-8859-1 names as cdrdao reads them.
+TEST(CdTextImage, CdrdaoSheetWithLatin1Names) {
+    const auto disc = openDiscImage(std::filesystem::path(QUILLON_CDTEXT_DATA) / "album.toc");
+    ASSERT_TRUE(disc);
+    ASSERT_EQ(disc->layout().trackCount(), 2);
+    const auto text = disc->text();
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->title, "Café Songs");
+    EXPECT_EQ(text->performer, "The Test Ensemble");
+    EXPECT_EQ(text->songwriter, "A. Writer");
+    ASSERT_EQ(text->tracks.size(), 2u);
+    EXPECT_EQ(text->tracks[0].title, "Opening");
+    EXPECT_EQ(text->tracks[1].title, "Fin de l'été");
+    EXPECT_EQ(text->tracks[1].performer, "Guest Singer");
+}
+
 TEST_F(CdText, OpenHandlesGiveTheirDiscsText) {
     const DiscImage image = writeCueImage(discs(), "named", {40, 30});
     writeSheet(image.sheet, namedCueSheet("named.bin", image));
