@@ -168,6 +168,8 @@ MetadataResult resolveMetadata(const MetadataRequest& request, const MetadataSet
     for (const Source source : settings.sources) {
         const std::string name = sourceName(source);
         if (source == Source::cdText) {
+            // A release asked for by its id is one of MusicBrainz or CDDB, never the disc's own.
+            if (!request.releaseId.empty()) continue;
             if (auto disc = fromCdText(request)) {
                 result.notes.push_back(name + ": found");
                 result.outcome = MetadataResult::Outcome::named;

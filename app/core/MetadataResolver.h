@@ -32,7 +32,8 @@ struct MetadataResult {
     std::vector<std::string> notes;
 };
 
-// Asks the sources of settings in order; the first that knows the disc wins. MusicBrainz is
+// Asks the sources of settings in order; the first that knows the disc wins (CD-Text is
+// passed by when a release id is asked for). MusicBrainz is
 // asked by disc ID first and then, when it does not know that ID, with the table of contents
 // for releases of nearby discs. A release picked (alone, or by request.releaseId) gets its
 // front cover, when the archive has one.

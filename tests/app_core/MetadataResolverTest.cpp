@@ -170,6 +170,10 @@ TEST_F(MetadataResolverTest, CdTextComesFirstWhenTheDiscHasIt) {
     EXPECT_EQ(result.metadata.tracks.at(0).title, "Opening");
     EXPECT_TRUE(m_musicBrainz.requests().empty());
 
+    // A release asked for by its id passes the disc's own names by.
+    m_musicBrainz.setAnswer("/release/" + kRelease + "/front", "", 404);
+    EXPECT_EQ(resolve(kRelease).metadata.source, Source::musicBrainz);
+
     // The order of the settings decides.
     m_settings.sources = *parseMetadataSources("musicbrainz, CDText");
     result = resolve();
