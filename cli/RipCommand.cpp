@@ -194,7 +194,7 @@ int ripCommand(const std::vector<std::string>& words) {
         throw UsageError("--drive " + std::to_string(drive) + ": there are only " +
                          std::to_string(disc.driveNames().size()) + " drives");
     TrackList list;
-    const bool lookUp = ripNamesFromSources(arguments);
+    const bool lookUp = ripNamesFromSources(arguments, settings);
     fillTrackList(disc, list, format, arguments.has("--cddb") && !lookUp, settings);
     std::optional<DiscMetadata> names;
     if (lookUp) names = nameRipTracks(arguments, disc, list, format, settings);

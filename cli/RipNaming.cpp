@@ -20,10 +20,11 @@ std::string printable(std::string text) {
 
 }  // namespace
 
-bool ripNamesFromSources(const Arguments& arguments) {
+bool ripNamesFromSources(const Arguments& arguments, const TIniFile& settings) {
     for (const std::string& option : kRipNamingOptions)
         if (arguments.value(option)) return true;
-    return false;
+    // --cddb alone names files as it always did, unless the settings ask for another template.
+    return arguments.has("--cddb") && readNamingTemplate(settings) != kDefaultNamingTemplate;
 }
 
 DiscMetadata nameRipTracks(const Arguments& arguments, DiscSession& disc, TrackList& list,

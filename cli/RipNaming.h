@@ -16,9 +16,10 @@ class TIniFile;
 // The options this adds to rip.
 inline const std::vector<std::string> kRipNamingOptions = {"--metadata", "--release", "--template"};
 
-// Whether the names come this way: one of the options above is given. Otherwise rip names
-// its files as it always did (Track-NN, or the CDDB titles with --cddb).
-bool ripNamesFromSources(const Arguments& arguments);
+// Whether the names come this way: one of the options above is given, or --cddb with a
+// template of the settings' own. Otherwise rip names its files as it always did (Track-NN, or
+// the CDDB titles with --cddb).
+bool ripNamesFromSources(const Arguments& arguments, const TIniFile& settings);
 
 // Looks the open disc up in the sources (--metadata, or CDDB alone with --cddb, or those of
 // the settings) and names the rows after the template. Several releases stop the run with

@@ -120,9 +120,10 @@ TEST_F(RipNamingCliTest, HostileCddbNamesStayInTheOutputFolder) {
                    id,
                    "../.. / .hidden",
                    {"DTITLE=../.. / .hidden", "TTITLE0=../../etc/passwd", "TTITLE1=\x1b[2J"}});
-    writeSettings("[CDDB]\nserver=" + cddb.address() + "\n");
-    const auto result =
-        cli("--out out --tracks 1-3 --cddb --template '{artist}/{album}/{track} {title}'");
+    // The settings' template holds for --cddb too.
+    writeSettings("[CDDB]\nserver=" + cddb.address() +
+                  "\n[Naming]\ntemplate={artist}/{album}/{track} {title}\n");
+    const auto result = cli("--out out --tracks 1-3 --cddb");
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(files("out"),
               (std::vector<std::string>{
