@@ -46,7 +46,9 @@ void TCdMsgForm::showEvent(QShowEvent* event) {
 void TCdMsgForm::FormActivate() {
     const MetadataSettings settings = readMetadataSettings(m_main.settings());
     for (const DiscMetadata::Source source : settings.sources) {
-        if (source == DiscMetadata::Source::cddb) {
+        // CDDB as the window always asked it, unless the names are to fill a template.
+        if (source == DiscMetadata::Source::cddb &&
+            readNamingTemplate(m_main.settings()) == kDefaultNamingTemplate) {
             cddbActivate();
             return;
         }
@@ -113,6 +115,12 @@ bool TCdMsgForm::lookUpIn(DiscMetadata::Source source, const MetadataSettings& s
     applyNamingTemplate(m_main.tracks(), names, toc.firstTrack,
                         readNamingTemplate(m_main.settings()), m_main.outputFormat());
     std::string id = localDiscIdText(toc);
+    std::string type = names.genre;
+    if (const auto slash = names.cddbId.find('/'); slash != std::string::npos) {
+        // The entry's own disc ID and category, as the CDDB lookup shows them.
+        type = names.cddbId.substr(0, slash);
+        id = names.cddbId.substr(slash + 1);
+    }
     if (source == DiscMetadata::Source::musicBrainz) {
         if (const auto audio = quillon::musicbrainz::discToc(quillon::cdrom::layoutFromToc(toc)))
             id = quillon::musicbrainz::discId(*audio);
@@ -120,7 +128,7 @@ bool TCdMsgForm::lookUpIn(DiscMetadata::Source source, const MetadataSettings& s
     ui->edDiscID->setText(QString::fromStdString(id));
     ui->edArtist->setText(QString::fromStdString(names.artist));
     ui->edTitle->setText(QString::fromStdString(names.album));
-    ui->edCategory->setText(QString::fromStdString(names.genre));
+    ui->edCategory->setText(QString::fromStdString(type));
     m_source->setText(QString::fromUtf8(sourceName(names.source)));
     m_main.setDiscNames(QString::fromStdString(names.artist), QString::fromStdString(names.album));
     m_main.showRows();

@@ -35,7 +35,7 @@ class TCdMsgForm : public QDialog {
   private:
     // The CDDB lookup as the window always made it.
     void cddbActivate();
-    // A lookup in CD-Text or MusicBrainz; false when the source does not know the disc.
+    // A lookup through the name sources; false when the source does not know the disc.
     bool lookUpIn(DiscMetadata::Source source, const MetadataSettings& settings);
     void showStatus(const std::string& text);
     void selectFirstRow();

@@ -184,6 +184,15 @@ TEST_F(CdSourcesTest, CddbAnswersWhenMusicBrainzIsDown) {
     EXPECT_EQ(names().mid(0, 2), (QStringList{"Opening.mp3", "Track-02.mp3"}));
     EXPECT_EQ(status(), "Successful");
 
+    // A template of the user's own takes the CDDB names too.
+    writeSettings("[Metadata]\nsources=cddb\n[Naming]\ntemplate={artist}/{track} {title}\n");
+    lookUp(info);
+    EXPECT_EQ(value(info, "edSource"), "CDDB");
+    EXPECT_EQ(value(info, "edDiscID"), QString::fromStdString(id));
+    EXPECT_EQ(value(info, "edCategory"), "rock");
+    EXPECT_EQ(names().mid(0, 2),
+              (QStringList{"The Band/01 Opening.mp3", "The Band/02 Track-02.mp3"}));
+
     // Nobody knows the disc: unknowns, and no source.
     writeSettings("[Metadata]\nsources=musicbrainz\n");
     lookUp(info);
