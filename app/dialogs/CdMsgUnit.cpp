@@ -85,9 +85,12 @@ bool TCdMsgForm::lookUpIn(DiscMetadata::Source source, const MetadataSettings& s
             buildTrackList(m_main.disc(), m_main.tracks(), m_main.outputFormat());
         !failure.empty()) {
         showStatus(failure);
+        m_main.setDiscNames({}, {});
         m_main.showRows();
         return true;
     }
+    // New rows: the names of the last lookup no longer hold.
+    m_main.setDiscNames({}, {});
     m_main.showRows();
     showStatus(std::string("Looking the disc up in ") + sourceName(source) + "......");
     MetadataSettings one = settings;
@@ -131,6 +134,7 @@ bool TCdMsgForm::lookUpIn(DiscMetadata::Source source, const MetadataSettings& s
     ui->edCategory->setText(QString::fromStdString(type));
     m_source->setText(QString::fromUtf8(sourceName(names.source)));
     m_main.setDiscNames(QString::fromStdString(names.artist), QString::fromStdString(names.album));
+    m_main.setDiscMetadata(std::move(names));
     m_main.showRows();
     selectFirstRow();
     showStatus("Successful");

@@ -143,11 +143,13 @@ TEST_F(CdSourcesTest, SeveralReleasesOpenTheChooserAndTheChoiceNamesTheRows) {
     EXPECT_EQ(names().mid(0, 3),
               (QStringList{"01 Lantern Song.mp3", "02 Café Nights.mp3", "03 Über die Brücke.mp3"}));
     EXPECT_EQ(main.discAlbum(), "Lantern Songs");
+    EXPECT_EQ(main.discMetadata().releaseId, "22222222-3333-4444-8555-666666666666");
     EXPECT_EQ(status(), "Successful");
 
     // Cancelling the chooser names nothing.
     lookUp(info, [](TReleaseChooser&) {});
     EXPECT_EQ(status(), "No release chosen");
+    EXPECT_TRUE(main.discMetadata().releaseId.empty());
     EXPECT_EQ(names().mid(0, 2), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
 }
 
