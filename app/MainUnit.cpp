@@ -202,6 +202,7 @@ QString TMainForm::outputFolder() const {
 void TMainForm::setDiscNames(const QString& artist, const QString& album) {
     m_discArtist = artist;
     m_discAlbum = album;
+    m_discMetadata = {};
 }
 
 int TMainForm::currentRow() const {

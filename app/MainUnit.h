@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "CdAudioDevice.h"
+#include "DiscMetadata.h"
 #include "DiscSession.h"
 #include "IniFile.h"
 #include "TrackList.h"
@@ -53,6 +54,10 @@ class TMainForm : public QMainWindow {
     void setDiscNames(const QString& artist, const QString& album);
     const QString& discArtist() const { return m_discArtist; }
     const QString& discAlbum() const { return m_discAlbum; }
+    // Everything the name sources told of the disc (tracks, ids, cover) for the rip's tags and
+    // playlist; set after setDiscNames, which forgets it.
+    void setDiscMetadata(DiscMetadata names) { m_discMetadata = std::move(names); }
+    const DiscMetadata& discMetadata() const { return m_discMetadata; }
     bool playerAvailable() const { return m_playerAvailable; }
     quillon::cdplayer::CdAudioDevice& mediaPlayer() { return m_mediaPlayer; }
     QTimer& timer() { return m_timer1; }
@@ -110,6 +115,7 @@ class TMainForm : public QMainWindow {
     QTimer m_timer1;
     QString m_discArtist;
     QString m_discAlbum;
+    DiscMetadata m_discMetadata;
     std::unique_ptr<MainFormMpris> m_mpris;  // the desktop's media controls
     // Tells of a disc inserted or removed at once, where the machine says so; the timer's poll
     // stays for everything else.

@@ -88,6 +88,7 @@ void TRipPropressForm::start() {
     request.outputFolder = m_mainForm.outputFolder().toStdString();
     request.settings = &m_mainForm.settings();
     request.drive = m_mainForm.disc().selectedName();
+    request.names = &m_mainForm.discMetadata();
     m_rowsAsked = 0;
     for (const TrackRow& row : m_mainForm.tracks().rows())
         m_rowsAsked += row.checked ? 1 : 0;

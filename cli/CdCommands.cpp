@@ -9,6 +9,7 @@
 #include "CddbParse.h"
 #include "CliSupport.h"
 #include "DiscId.h"
+#include "DiscToc.h"
 
 namespace {
 
@@ -109,6 +110,9 @@ int tocCommand(const std::vector<std::string>& words) {
     std::printf("Lead-out  %5d\n", layout.leadOut);
     std::printf("Disc ID   %s\n",
                 quillon::cdrom::discIdText(quillon::cdrom::cddbDiscId(layout)).c_str());
+    // A disc without audio tracks has no MusicBrainz disc ID.
+    if (const auto audio = quillon::musicbrainz::discToc(layout))
+        std::printf("MusicBrainz disc ID %s\n", quillon::musicbrainz::discId(*audio).c_str());
     return 0;
 }
 

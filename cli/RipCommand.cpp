@@ -16,6 +16,7 @@
 #include "DiscSession.h"
 #include "EventQueue.h"
 #include "IniFile.h"
+#include "RipNaming.h"
 #include "RipReportText.h"
 #include "RipSettings.h"
 #include "RipUnit.h"
@@ -186,9 +187,10 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
 }  // namespace
 
 int ripCommand(const std::vector<std::string>& words) {
-    const Arguments arguments(words,
-                              {"--format", "--out", "--drive", "--tracks", "--mode", "--offset"},
-                              {"--cddb", "--test", "--json"});
+    std::vector<std::string> valued = {"--format", "--out",  "--drive",
+                                       "--tracks", "--mode", "--offset"};
+    valued.insert(valued.end(), kRipNamingOptions.begin(), kRipNamingOptions.end());
+    const Arguments arguments(words, valued, {"--cddb", "--test", "--json"});
     if (!arguments.positional().empty())
         throw UsageError("unexpected argument " + arguments.positional().front());
     const OutputFormat format = parseFormat(arguments.value("--format"));
@@ -214,7 +216,9 @@ int ripCommand(const std::vector<std::string>& words) {
                          std::to_string(disc.driveNames().size()) + " drives");
     TrackList list;
     DiscMetadata names;
-    fillTrackList(disc, list, format, arguments.has("--cddb"), settings, names);
+    const bool lookUp = ripNamesFromSources(arguments, settings);
+    fillTrackList(disc, list, format, arguments.has("--cddb") && !lookUp, settings, names);
+    if (lookUp) names = nameRipTracks(arguments, disc, list, format, settings);
     if (tracks) checkTracks(list, *tracks);
     if (!list.anyChecked()) throw std::runtime_error("no track to rip");
 
@@ -259,6 +263,7 @@ int ripCommand(const std::vector<std::string>& words) {
 
     switch (job.outcome()) {
         case RipOutcome::finished:
+            if (lookUp) writeRipPlaylist(*folder, list, names, disc);
             // Unsettled sectors are in the files as the drive gave them most often: not a
             // rip to trust, so not a success.
             return report && !everyTrackSettled(*report) ? 1 : 0;

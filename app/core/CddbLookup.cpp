@@ -5,6 +5,7 @@
 
 #include "CddbParse.h"
 #include "RipUtility.h"
+#include "SafeFileName.h"
 
 namespace {
 
@@ -89,7 +90,11 @@ CddbLookupResult cddbLookup(DiscSession& disc, TrackList& list, OutputFormat for
     const CdToc& toc = disc.toc();
     for (std::size_t position = 0; position < list.size(); ++position) {
         const int track = toc.entries[position].trackNumber;
-        list.row(position).name = trackTitle(entry, track) + std::string(formatExtension(format));
+        const std::string title = trackTitle(entry, track);
+        // A track without a title keeps its Track-NN name: an empty name would be a hidden
+        // ".mp3", and two of them one file.
+        if (trimmedName(title).empty()) continue;
+        list.row(position).name = flatRowName(title) + std::string(formatExtension(format));
     }
     return result;
 }

@@ -23,6 +23,8 @@ struct DiscMetadata {
     std::string releaseId;
     std::string country;
     std::string label;
+    // CDDB: "category/discid" of the entry, which tells several matches apart.
+    std::string cddbId;
 
     struct Track {
         std::string title;

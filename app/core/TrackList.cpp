@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "RipUtility.h"
+#include "SafeFileName.h"
 
 std::string_view formatExtension(OutputFormat format) {
     switch (format) {
@@ -85,9 +86,14 @@ void TrackList::invertChecks() {
 }
 
 std::string TrackList::renameEditText(std::string_view name) {
+    const std::size_t slash = name.rfind('/');
+    if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
     return std::string(name.substr(0, name.size() - std::min<std::size_t>(name.size(), 4)));
 }
 
 void TrackList::rename(std::size_t index, std::string_view editText, OutputFormat format) {
-    row(index).name = std::string(editText) + std::string(formatExtension(format));
+    std::string& name = row(index).name;
+    const std::size_t slash = name.rfind('/');
+    const std::string folders = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+    name = folders + flatRowName(editText) + std::string(formatExtension(format));
 }

@@ -51,9 +51,10 @@ class TrackList {
     void checkAll();
     void invertChecks();
 
-    // The rename window: the edit shows the name without its last four characters, and "OK"
-    // stores the edit text with the format's extension. The text is not checked; file names
-    // are made safe where files are written.
+    // The rename window: the edit shows the file name without its folders and its last four
+    // characters, and "OK" stores the edit text with the format's extension in the same
+    // folders. The text is one file name ('/' becomes '_', as it always did on disk); the rest
+    // is made safe where files are written.
     static std::string renameEditText(std::string_view name);
     void rename(std::size_t index, std::string_view editText, OutputFormat format);
 

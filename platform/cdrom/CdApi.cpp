@@ -69,6 +69,13 @@ std::optional<bool> openDiscIsImage(CdHandle handle) {
     return it->second.image;
 }
 
+std::optional<DiscText> openDiscText(CdHandle handle) {
+    std::lock_guard guard(g_lock);
+    const auto it = g_open.find(handle);
+    if (it == g_open.end()) return std::nullopt;
+    return it->second.disc->text();
+}
+
 }  // namespace quillon::cdrom
 
 int GetCDList(CdDriveList* list) {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace quillon::cdrom {
@@ -22,6 +24,24 @@ struct DiscLayout {
     bool valid() const;
 };
 
+// The names a disc carries itself as CD-Text, as clean UTF-8 (CdText.h reads them).
+struct DiscText {
+    std::string title;
+    std::string performer;
+    std::string songwriter;
+    std::string genre;  // the genre's text, as the disc or sheet words it
+
+    struct Track {
+        std::string title;
+        std::string performer;
+        std::string songwriter;
+    };
+    std::vector<Track> tracks;  // one per track of the layout, by table position
+
+    // True when neither the disc nor any track has a title or performer.
+    bool empty() const;
+};
+
 class Disc {
   public:
     virtual ~Disc() = default;
@@ -29,6 +49,8 @@ class Disc {
     // Reads count frames from frame first into out (count * 2352 bytes) as 16-bit
     // little-endian stereo samples. The caller keeps the request inside the disc.
     virtual bool readFrames(std::int32_t first, std::uint32_t count, std::uint8_t* out) = 0;
+    // The disc's CD-Text; nothing when it carries none or the reader cannot see it.
+    virtual std::optional<DiscText> text() { return std::nullopt; }
 
   protected:
     explicit Disc(DiscLayout layout) : m_layout(std::move(layout)) {}

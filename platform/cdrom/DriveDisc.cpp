@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "CdText.h"
 #include "CdioSupport.h"
 
 namespace quillon::cdrom {
@@ -48,6 +49,9 @@ class DeviceDisc final : public Disc {
         }
         return cdio_read_audio_sectors(m_cdio.get(), out, first, count) == DRIVER_OP_SUCCESS;
     }
+
+    // Read from the lead-in once and kept by the handle.
+    std::optional<DiscText> text() override { return readDiscText(m_cdio.get(), layout()); }
 
   private:
     void openDrive() {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "CdText.h"
 #include "CdioSupport.h"
 #include "ImageSheets.h"
 
@@ -97,6 +98,8 @@ class ImageDisc final : public Disc {
         if (m_bigEndian) swapSampleBytes(out, std::size_t{count} * CDIO_CD_FRAMESIZE_RAW);
         return true;
     }
+
+    std::optional<DiscText> text() override { return readDiscText(m_cdio.get(), layout()); }
 
   private:
     CdioPtr m_cdio;

@@ -1,4 +1,4 @@
-// What the CDDB calls and the careful reading need from the drive handles.
+// What the CDDB calls, the careful reading and the name lookups need from the drive handles.
 #pragma once
 
 #include <optional>
@@ -14,5 +14,9 @@ std::optional<DiscLayout> openDiscLayout(CdHandle handle);
 // Whether the handle reads a disc image rather than a drive, or nothing for an unknown handle.
 // An image has no cache that careful reading would have to push out.
 std::optional<bool> openDiscIsImage(CdHandle handle);
+
+// The CD-Text of the disc behind an open handle; nothing for an unknown handle or a disc
+// without CD-Text.
+std::optional<DiscText> openDiscText(CdHandle handle);
 
 }  // namespace quillon::cdrom

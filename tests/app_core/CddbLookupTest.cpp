@@ -66,8 +66,8 @@ TEST_F(CddbLookupTest, AMatchNamesTheRowsAfterTheTitles) {
     EXPECT_EQ(result.info->artist, "The Band");
     EXPECT_EQ(result.info->title, "The Record");
     EXPECT_EQ(result.info->type, "misc");
-    // The missing title of track 2 leaves the extension alone; titles are kept as they are.
-    EXPECT_EQ(rowNames(), (Texts{"Opening.mp3", ".mp3", "AC/DC Tribute.mp3"}));
+    // Track 2 has no title and keeps its name; a '/' in a title is no folder.
+    EXPECT_EQ(rowNames(), (Texts{"Opening.mp3", "Track-02.mp3", "AC_DC Tribute.mp3"}));
     EXPECT_EQ(m_list.row(2).length, "00:02,00");
     EXPECT_TRUE(result.message.empty());
 
@@ -81,7 +81,7 @@ TEST_F(CddbLookupTest, AMatchNamesTheRowsAfterTheTitles) {
     m_list.rename(0, "Renamed", OutputFormat::ogg);
     m_list.row(1).checked = false;
     lookup(OutputFormat::ogg);
-    EXPECT_EQ(rowNames(), (Texts{"Opening.ogg", ".ogg", "AC/DC Tribute.ogg"}));
+    EXPECT_EQ(rowNames(), (Texts{"Opening.ogg", "Track-02.ogg", "AC_DC Tribute.ogg"}));
     EXPECT_TRUE(m_list.row(1).checked);
 }
 

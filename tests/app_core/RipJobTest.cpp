@@ -320,7 +320,7 @@ TEST_F(RipJobTest, RowNamesCannotLeaveTheOutputFolder) {
     runJob(OutputFormat::wav);
     EXPECT_EQ(outputFiles(), (Files{".._escaped.wav", "__"}));
     EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "escaped.wav"));
-    EXPECT_EQ(m_observer.captions[1], "Processing:01 (../escaped.wav)");
+    EXPECT_EQ(m_observer.captions[1], "Processing:01 (.._escaped.wav)");
 }
 
 }  // namespace

@@ -427,7 +427,8 @@ class CdInformationTest : public DialogTest {
   protected:
     void SetUp() override {
         DialogTest::SetUp();
-        writeSettings("[CDDB]\nserver=" + m_server.address() + "\nemail=me@example.org\n");
+        writeSettings("[CDDB]\nserver=" + m_server.address() +
+                      "\nemail=me@example.org\n[Metadata]\nsources=cddb\n");
     }
     // The disc of {100, 60, 150} frames: digit sums 2 + 3 + 4, 4 seconds, 3 tracks.
     static constexpr const char* kDiscId = "09000403";
@@ -462,7 +463,7 @@ TEST_F(CdInformationTest, EachShowingLooksTheDiscUpAndNamesTheRows) {
     TCdMsgForm info(main);
     EXPECT_EQ(info.windowTitle(), "CD Information");
     EXPECT_EQ(lookUp(info), (QStringList{kDiscId, "The Band", "The Record", "rock"}));
-    EXPECT_EQ(names(), (QStringList{"Opening.mp3", ".mp3", "Finale.mp3"}));
+    EXPECT_EQ(names(), (QStringList{"Opening.mp3", "Track-02.mp3", "Finale.mp3"}));
     EXPECT_EQ(status(), "Successful");
     EXPECT_EQ(main.currentRow(), 0);
     EXPECT_EQ(m_server.requests().at(1).hello, "me example.org program 1.0");

@@ -62,6 +62,14 @@ TEST_F(CdCli, DrivesAndTableOfContents) {
     EXPECT_NE(toc.out.find("   02      1000      2000\n"), std::string::npos) << toc.out;
     EXPECT_NE(toc.out.find("Lead-out   6000\n"), std::string::npos) << toc.out;
     EXPECT_NE(toc.out.find("Disc ID   0e005003\n"), std::string::npos) << toc.out;
+    // Worked out apart from the program: SHA-1 of "0103" + the lead-out and the three offsets
+    // (lead-in included) in eight hexadecimal digits each, then 96 zero offsets.
+    EXPECT_NE(toc.out.find("\nMusicBrainz disc ID YIs2JaeFwTagVUuCe8pInnKxqjQ-\n"),
+              std::string::npos)
+        << toc.out;
+    EXPECT_NE(runCli(m_temp.path(), "toc --drive " + driveOf("a-single.toc"))
+                  .out.find("\nMusicBrainz disc ID dwcidWbu8Lewa.hrKKGDZoVpBXE-\n"),
+              std::string::npos);
 
     // A drive named by its image path stays the same whatever else the folder holds.
     const CliRun byPath = runCli(m_temp.path(), "toc --drive ./discs/b-album.cue");

@@ -1,7 +1,7 @@
 // The program as start-up makes it: the main window and every other window, in a folder of
-// its own where a demo disc image stands in for a CD drive, with in-memory sound devices and a
-// CDDB server address that meets a closed port instead of the network. Header only: the
-// support library sits below the windows.
+// its own where a demo disc image stands in for a CD drive, with in-memory sound devices and
+// CDDB and MusicBrainz server addresses that meet a closed port instead of the network. Header
+// only: the support library sits below the windows.
 #pragma once
 
 #include <QDialog>
@@ -27,7 +27,9 @@ struct ProgramUnderTest {
         std::filesystem::current_path(dir.path());
         std::filesystem::create_directory("discs");
         writeCueImage(dir.path() / "discs", "demo", {75 * 31, 75 * 22, 75 * 40});
-        const std::string settings = "[CDDB]\nserver=127.0.0.1:9\n";
+        const std::string settings =
+            "[CDDB]\nserver=127.0.0.1:9\n[MusicBrainz]\nserver=http://127.0.0.1:9\n"
+            "coverart=http://127.0.0.1:9\n";
         writeBytes("settings.ini", {settings.begin(), settings.end()});
         quillon::cdrom::setDiscFolder({});
         installWaveService(std::make_unique<MemoryWaveService>(
