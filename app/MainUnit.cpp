@@ -155,7 +155,7 @@ void TMainForm::connectControls() {
         {ui->recorderButton, WindowKey::recorder}, {ui->oggPlayerButton, WindowKey::oggPlayer},
         {ui->wav2mp3Button, WindowKey::wav2mp3},   {ui->wav2oggButton, WindowKey::wav2ogg},
         {ui->ogg2wavButton, WindowKey::ogg2wav},   {ui->ogg2mp3Button, WindowKey::ogg2mp3},
-        {ui->id3Button, WindowKey::id3EditorMain}};
+        {ui->id3Button, WindowKey::id3EditorMain}, {ui->batchButton, WindowKey::batchConverter}};
     for (const auto& [button, key] : toolButtons)
         connect(button, &QPushButton::clicked, this, [this, key = key] { openWindow(key); });
     const std::pair<QAction*, WindowKey> toolItems[] = {
@@ -164,7 +164,7 @@ void TMainForm::connectControls() {
         {ui->WAVtoMP31, WindowKey::wav2mp3},        {ui->WAVtoOgg1, WindowKey::wav2ogg},
         {ui->OggtoWAV1, WindowKey::ogg2wav},        {ui->OggtoMP31, WindowKey::ogg2mp3},
         {ui->ID3Editor1, WindowKey::id3EditorMain}, {ui->Options1, WindowKey::options},
-        {ui->About1, WindowKey::aboutForm}};
+        {ui->About1, WindowKey::aboutForm}, {ui->BatchConverter1, WindowKey::batchConverter}};
     for (const auto& [item, key] : toolItems)
         connect(item, &QAction::triggered, this, [this, key = key] { openWindow(key); });
     connect(ui->HelpContents1, &QAction::triggered, this, &TMainForm::openHelp);

@@ -145,7 +145,7 @@ TEST_F(BatchConverterTest, StopEndsEveryConversionLeavingNoPartialFileAndNoThrea
     std::vector<BatchInput> inputs;
     for (unsigned i = 0; i < 6; ++i) {
         const std::string name = dir.file("long" + std::to_string(i) + ".wav");
-        writeMusicWav(name, 20.0, 44100, 2, i);
+        writeMusicWav(name, 8.0, 44100, 2, i);
         inputs.push_back({name, ""});
     }
     const size_t threadsBefore = threadCount();
