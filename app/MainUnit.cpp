@@ -164,9 +164,11 @@ void TMainForm::connectControls() {
         {ui->WAVtoMP31, WindowKey::wav2mp3},        {ui->WAVtoOgg1, WindowKey::wav2ogg},
         {ui->OggtoWAV1, WindowKey::ogg2wav},        {ui->OggtoMP31, WindowKey::ogg2mp3},
         {ui->ID3Editor1, WindowKey::id3EditorMain}, {ui->Options1, WindowKey::options},
-        {ui->About1, WindowKey::aboutForm}, {ui->BatchConverter1, WindowKey::batchConverter}};
+        {ui->About1, WindowKey::aboutForm}};
     for (const auto& [item, key] : toolItems)
         connect(item, &QAction::triggered, this, [this, key = key] { openWindow(key); });
+    connect(ui->BatchConverter1, &QAction::triggered, this,
+            [this] { openWindow(WindowKey::batchConverter); });
     connect(ui->HelpContents1, &QAction::triggered, this, &TMainForm::openHelp);
     connect(ui->Exit1, &QAction::triggered, this, [this] {
         close();
