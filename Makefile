@@ -53,7 +53,7 @@ test-fuzz: deps
 bench: build
 	./build/bench/quillon-bench && ./build/bench/quillon-rip-bench && ./build/bench/quillon-tag-bench && \
 	    ./build/bench/quillon-skin-bench && ./build/bench/quillon-checksum-bench && \
-	    ./build/bench/quillon-secureread-bench
+	    ./build/bench/quillon-secureread-bench && ./build/bench/quillon-batch-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

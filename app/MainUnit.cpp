@@ -162,7 +162,7 @@ void TMainForm::connectControls() {
         {ui->recorderButton, WindowKey::recorder}, {ui->oggPlayerButton, WindowKey::oggPlayer},
         {ui->wav2mp3Button, WindowKey::wav2mp3},   {ui->wav2oggButton, WindowKey::wav2ogg},
         {ui->ogg2wavButton, WindowKey::ogg2wav},   {ui->ogg2mp3Button, WindowKey::ogg2mp3},
-        {ui->id3Button, WindowKey::id3EditorMain}};
+        {ui->id3Button, WindowKey::id3EditorMain}, {ui->batchButton, WindowKey::batchConverter}};
     for (const auto& [button, key] : toolButtons)
         connect(button, &QPushButton::clicked, this, [this, key = key] { openWindow(key); });
     const std::pair<QAction*, WindowKey> toolItems[] = {
@@ -174,6 +174,8 @@ void TMainForm::connectControls() {
         {ui->About1, WindowKey::aboutForm}};
     for (const auto& [item, key] : toolItems)
         connect(item, &QAction::triggered, this, [this, key = key] { openWindow(key); });
+    connect(ui->BatchConverter1, &QAction::triggered, this,
+            [this] { openWindow(WindowKey::batchConverter); });
     connect(ui->HelpContents1, &QAction::triggered, this, &TMainForm::openHelp);
     connect(ui->Exit1, &QAction::triggered, this, [this] {
         close();

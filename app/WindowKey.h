@@ -19,14 +19,15 @@ enum class WindowKey {
     wav2ogg,
     ogg2mp3,
     id3EditorMain,
+    batchConverter,
 };
 
 // Every key, in the order start-up makes the windows.
 inline constexpr std::array kWindowKeys = {
-    WindowKey::aboutForm,    WindowKey::options,         WindowKey::rename,   WindowKey::cdMsgForm,
-    WindowKey::mixer,        WindowKey::ripPropressForm, WindowKey::recorder, WindowKey::oggPlayer,
-    WindowKey::wav2mp3,      WindowKey::ogg2wav,         WindowKey::wav2ogg,  WindowKey::ogg2mp3,
-    WindowKey::id3EditorMain};
+    WindowKey::aboutForm,     WindowKey::options,         WindowKey::rename,   WindowKey::cdMsgForm,
+    WindowKey::mixer,         WindowKey::ripPropressForm, WindowKey::recorder, WindowKey::oggPlayer,
+    WindowKey::wav2mp3,       WindowKey::ogg2wav,         WindowKey::wav2ogg,  WindowKey::ogg2mp3,
+    WindowKey::id3EditorMain, WindowKey::batchConverter};
 
 // The design's class name of the window ("Tmixer", "TOptions", ...), for pictures and logs.
 constexpr const char* windowClassName(WindowKey key) {
@@ -57,6 +58,8 @@ constexpr const char* windowClassName(WindowKey key) {
             return "Togg2mp3";
         case WindowKey::id3EditorMain:
             return "Tid3editormain";
+        case WindowKey::batchConverter:
+            return "TBatchConverterForm";
     }
     return "";
 }

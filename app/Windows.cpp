@@ -1,6 +1,7 @@
 #include "Windows.h"
 
 #include "AboutUnit.h"
+#include "BatchConverterUnit.h"
 #include "CdMsgUnit.h"
 #include "MainUnit.h"
 #include "OpiontsUnit.h"
@@ -47,5 +48,7 @@ std::vector<std::unique_ptr<QDialog>> createWindows(TMainForm& mainForm) {
     add(WindowKey::wav2ogg, std::make_unique<Twav2ogg>(&mainForm));
     add(WindowKey::ogg2mp3, std::make_unique<Togg2mp3>(&mainForm));
     add(WindowKey::id3EditorMain, std::make_unique<Tid3editormain>(&mainForm));
+    add(WindowKey::batchConverter,
+        std::make_unique<TBatchConverterForm>(&mainForm.settings(), &mainForm));
     return windows;
 }

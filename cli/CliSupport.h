@@ -46,6 +46,7 @@ int runToEnd(TACSOutput& sink, const std::string& outputFile,
              OnInterrupt onInterrupt = OnInterrupt::removeOutput);
 
 int convertCommand(const std::vector<std::string>& words);
+int batchConvertCommand(const std::vector<std::string>& words);
 int playCommand(const std::vector<std::string>& words);
 int recordCommand(const std::vector<std::string>& words);
 int devicesCommand(const std::vector<std::string>& words);

@@ -6,6 +6,9 @@
 #include "CliSupport.h"
 
 int convertCommand(const std::vector<std::string>& words) {
+    // With an output format, the inputs are a batch; without one, IN and OUT name the files.
+    for (const std::string& word : words)
+        if (word == "--to") return batchConvertCommand(words);
     const Arguments args(words, {"--bitrate", "--quality", "--delay"}, {});
     if (args.positional().size() != 2) throw UsageError("convert takes IN and OUT");
     const std::string& in = args.positional()[0];

@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libcue-dev
   libogg-dev libvorbis-dev libmp3lame-dev libasound2-dev libflac-dev libopusenc-dev libopus-dev
+  libmpg123-dev
   libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev zlib1g-dev libssl-dev nlohmann-json3-dev
   libudev-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev

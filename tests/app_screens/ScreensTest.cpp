@@ -6,8 +6,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 
 #include "MainUnit.h"
 #include "ProgramUnderTest.h"
@@ -98,6 +102,34 @@ TEST(ScreensTest, EveryWindowIsMadeOnceAndPictured) {
         files.hide();
         EXPECT_EQ(windows.size(), kWindowKeys.size());
     }
+}
+
+// The window joined later than the design's: its Tools menu item and its tool button.
+TEST(ScreensTest, TheBatchConverterOpensFromTheToolsMenuAndItsButton) {
+    ProgramUnderTest program;
+    TMainForm& main = *program.main;
+    main.show();
+    QDialog* batch = main.window(WindowKey::batchConverter);
+    ASSERT_NE(batch, nullptr);
+    int opened = 0;
+    // The window opens modally; once it is up, it is noted and closed again.
+    const auto closeWhenUp = [&] {
+        QTimer::singleShot(0, batch, [&] {
+            opened += batch->isVisible();
+            batch->close();
+        });
+    };
+    closeWhenUp();
+    QTest::mouseClick(main.findChild<QPushButton*>("batchButton"), Qt::LeftButton);
+    EXPECT_EQ(opened, 1);
+    auto* item = main.findChild<QAction*>("BatchConverter1");
+    ASSERT_NE(item, nullptr);
+    auto* tools = main.findChild<QMenu*>("menuTools");
+    ASSERT_NE(tools, nullptr);
+    EXPECT_TRUE(tools->actions().contains(item));
+    closeWhenUp();
+    item->trigger();
+    EXPECT_EQ(opened, 2);
 }
 
 }  // namespace
