@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "AtomicReplace.h"
+#include "NamingTemplate.h"
 #include "SafeFileName.h"
 
 namespace {
@@ -40,7 +41,12 @@ std::string writeOne(const std::string& path, const std::string& text) {
 
 std::string ripFilesBaseName(const RipReport& report) {
     const std::string album = trimmedName(report.album);
-    return album.empty() ? "rip" : safeFileName(album);
+    if (album.empty()) return "rip";
+    // Named as the playlist is, so no album name makes a hidden file or a folder.
+    NamingFields fields;
+    fields.album = album;
+    fields.title = "rip";
+    return safeFileName(namedPath("{album}", fields));
 }
 
 std::string writeRipFiles(const std::string& folder, const RipReport& report) {

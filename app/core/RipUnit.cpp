@@ -130,7 +130,10 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, const std::strin
     TrackRipReport track;
     track.number = onDisc ? toc.entries[index].trackNumber : static_cast<int>(index) + 1;
     track.title = titleOf(row.name, m_request.format);
-    track.file = std::filesystem::path(output).filename().string();
+    // Relative to the output folder: a name template may put the files in folders of their own.
+    track.file = std::filesystem::path(output)
+                     .lexically_relative(std::filesystem::path(m_request.outputFolder))
+                     .generic_string();
     if (m_request.names && index < m_request.names->tracks.size())
         track.artist = m_request.names->tracks[index].artist;
     track.firstSector = onDisc ? tocAddress(toc, static_cast<int>(index)) : 0;
@@ -286,7 +289,26 @@ void RipJob::writeBesideFiles() {
         m_report.tracks.begin(), m_report.tracks.end(),
         [](const TrackRipReport& track) { return track.outcome == TrackRipReport::Outcome::done; });
     if (!anyFile) return;
-    const std::string error = writeRipFiles(m_request.outputFolder, m_report);
+    // The log and the cue sheet go beside the files: into the album's folder when the name
+    // template put every file in the same one, with the cue sheet's file names relative to it.
+    std::filesystem::path common;
+    bool first = true;
+    for (const TrackRipReport& track : m_report.tracks) {
+        if (track.outcome != TrackRipReport::Outcome::done) continue;
+        const std::filesystem::path parent = std::filesystem::path(track.file).parent_path();
+        if (first)
+            common = parent;
+        else if (parent != common)
+            common.clear();
+        first = false;
+    }
+    RipReport beside = m_report;
+    if (!common.empty())
+        for (TrackRipReport& track : beside.tracks)
+            track.file =
+                std::filesystem::path(track.file).lexically_relative(common).generic_string();
+    const std::string error =
+        writeRipFiles((std::filesystem::path(m_request.outputFolder) / common).string(), beside);
     // The audio files are what counts; a log that cannot be written is only said.
     if (!error.empty()) m_observer.showError(error);
 }

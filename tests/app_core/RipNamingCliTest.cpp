@@ -78,9 +78,10 @@ TEST_F(RipNamingCliTest, MusicBrainzNamesFillTheTemplateAndThePlaylist) {
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("Source    MusicBrainz\n"), std::string::npos) << result.output;
     const std::string album = "Hollow Lanterns/Lantern Songs (2004)/";
-    EXPECT_EQ(files("out"),
-              (std::vector<std::string>{album + "01 Lantern Song.wav", album + "02 Café Nights.wav",
-                                        album + "05 雨の駅.wav", album + "Lantern Songs.m3u8"}));
+    EXPECT_EQ(files("out"), (std::vector<std::string>{
+                                album + "01 Lantern Song.wav", album + "02 Café Nights.wav",
+                                album + "05 雨の駅.wav", album + "Lantern Songs.cue",
+                                album + "Lantern Songs.log", album + "Lantern Songs.m3u8"}));
     std::ifstream playlist(m_temp.path() / "out" / (album + "Lantern Songs.m3u8"));
     const std::string text{std::istreambuf_iterator<char>(playlist), {}};
     const std::string head =
@@ -104,9 +105,12 @@ TEST_F(RipNamingCliTest, SeveralReleasesNeedARelease) {
     writeSettings("[Metadata]\nsources=musicbrainz\n[Naming]\ntemplate={album}/{disc}-{track}\n");
     result = cli("--out out --tracks 12 --release 11111111-2222-4333-8444-555555555555");
     ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(files("out"), (std::vector<std::string>{"Lantern Songs (Deluxe)/2-12.wav",
-                                                      "Lantern Songs (Deluxe)/Lantern Songs "
-                                                      "(Deluxe).m3u8"}));
+    // The rip log and cue sheet land beside the files, in the album's folder.
+    const std::string folder = "Lantern Songs (Deluxe)/";
+    EXPECT_EQ(files("out"),
+              (std::vector<std::string>{folder + "2-12.wav", folder + "Lantern Songs (Deluxe).cue",
+                                        folder + "Lantern Songs (Deluxe).log",
+                                        folder + "Lantern Songs (Deluxe).m3u8"}));
 
     result = cli("--out other --release 33333333-4444-4555-8666-777777777777");
     EXPECT_EQ(result.status, 1) << result.output;
@@ -128,7 +132,8 @@ TEST_F(RipNamingCliTest, HostileCddbNamesStayInTheOutputFolder) {
     EXPECT_EQ(files("out"),
               (std::vector<std::string>{
                   "___../_hidden/01 .._.._etc_passwd.wav", "___../_hidden/02  [2J.wav",
-                  "___../_hidden/03 Track-03.wav", "___../_hidden/_hidden.m3u8"}));
+                  "___../_hidden/03 Track-03.wav", "___../_hidden/_hidden.cue",
+                  "___../_hidden/_hidden.log", "___../_hidden/_hidden.m3u8"}));
 }
 
 TEST_F(RipNamingCliTest, NoAnswerKeepsTrackNamesAndBadOptionsAreUsageErrors) {
@@ -136,7 +141,8 @@ TEST_F(RipNamingCliTest, NoAnswerKeepsTrackNamesAndBadOptionsAreUsageErrors) {
     auto result = cli("--out out --tracks 1 --metadata musicbrainz,cdtext");
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("no names found"), std::string::npos) << result.output;
-    EXPECT_EQ(files("out"), (std::vector<std::string>{"Track-01.wav", "playlist.m3u8"}));
+    EXPECT_EQ(files("out"),
+              (std::vector<std::string>{"Track-01.wav", "playlist.m3u8", "rip.cue", "rip.log"}));
 
     for (const std::string arguments :
          {"--out x --metadata gnudb", "--out x --metadata cddb,cddb", "--out x --template {name}",
