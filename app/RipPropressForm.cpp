@@ -14,7 +14,9 @@
 
 #include "DesktopNotifier.h"
 #include "MainUnit.h"
+#include "Playlist.h"
 #include "RipResults.h"
+#include "RipUtility.h"
 #include "Shell.h"
 #include "WindowThread.h"
 #include "ui_RipPropressForm.h"
@@ -93,6 +95,7 @@ void TRipPropressForm::start() {
     for (const TrackRow& row : m_mainForm.tracks().rows())
         m_rowsAsked += row.checked ? 1 : 0;
     m_folder = QString::fromStdString(request.outputFolder);
+    m_rowsAtStart = m_mainForm.tracks();
     // The last job's results go; the window starts as small as it was.
     m_report.reset();
     m_reading->clear();
@@ -146,7 +149,22 @@ void TRipPropressForm::buttonChanged(RipButton button) {
     spSkinButtonStop->setText(button == RipButton::close ? QStringLiteral("Close")
                                                          : QStringLiteral("Cancel"));
     // The job sets Close just before it counts as over; look once it has unwound.
-    if (button == RipButton::close) QTimer::singleShot(0, this, &TRipPropressForm::announceEnd);
+    if (button == RipButton::close) {
+        QTimer::singleShot(0, this, &TRipPropressForm::writePlaylist);
+        QTimer::singleShot(0, this, &TRipPropressForm::announceEnd);
+    }
+}
+
+void TRipPropressForm::writePlaylist() {
+    // An album worth a playlist is one a source named; "Track-01" ... is not. The rows as they
+    // were at the start: an Ogg rip unchecks each row as its file is done.
+    if (m_job->working() || m_job->outcome() != RipOutcome::finished) return;
+    const DiscMetadata& names = m_mainForm.discMetadata();
+    if (names.source == DiscMetadata::Source::none) return;
+    const CdToc& toc = m_mainForm.disc().toc();
+    const int firstTrack = tocTrackCount(toc) > 0 ? toc.entries[0].trackNumber : 1;
+    // A playlist that cannot be written costs nothing of the rip; the files are there.
+    writeAlbumPlaylist(m_folder.toStdString(), m_rowsAtStart, names, firstTrack);
 }
 
 void TRipPropressForm::announceEnd() {

@@ -67,6 +67,8 @@ class TRipPropressForm : public QDialog, private RipObserver {
                         const std::vector<std::string>& unsettledPositions) override;
     void ripReported(const RipReport& report) override;
     void announceEnd();
+    // The album's .m3u8 beside the files of a finished rip of a named disc.
+    void writePlaylist();
     QString formatName() const;
 
     TMainForm& m_mainForm;
@@ -77,6 +79,7 @@ class TRipPropressForm : public QDialog, private RipObserver {
     QListWidget* m_results;  // one line per track once the job has reported
     std::unique_ptr<RipJob> m_job;
     std::size_t m_rowsAsked = 0;        // checked rows when the job started
+    TrackList m_rowsAtStart;            // the rows as the job found them
     QString m_folder;                   // where the job writes
     std::optional<RipReport> m_report;  // what the last job found
 };

@@ -7,7 +7,9 @@
 
 #include "AccurateRipClient.h"
 #include "CdSectorReader.h"
+#include "CoverFile.h"
 #include "DiscIds.h"
+#include "MetadataSettings.h"
 #include "Mp3Encode.h"
 #include "OpenDiscs.h"
 #include "RipFiles.h"
@@ -311,6 +313,22 @@ void RipJob::writeBesideFiles() {
         writeRipFiles((std::filesystem::path(m_request.outputFolder) / common).string(), beside);
     // The audio files are what counts; a log that cannot be written is only said.
     if (!error.empty()) m_observer.showError(error);
+    // A cover that cannot be saved is no reason to trouble the user: the files carry it.
+    if (m_request.names && m_request.names->cover)
+        saveCover(m_request.names->cover.get(),
+                  (std::filesystem::path(m_request.outputFolder) / common).string(),
+                  readMaxCoverBytes(*m_request.settings));
+}
+
+TrackTags RipJob::trackTags(std::size_t index) const {
+    // Without names from a source the files stay untagged, as they always were: a tag saying
+    // only "Track-01" would tell a player nothing.
+    if (!m_request.names || m_request.names->source == DiscMetadata::Source::none) return {};
+    const CdToc& toc = *m_request.toc;
+    const int tracks = tocTrackCount(toc);
+    const int number = index < static_cast<std::size_t>(tracks) ? toc.entries[index].trackNumber
+                                                                : static_cast<int>(index) + 1;
+    return tagsForTrack(*m_request.names, index, number, tracks);
 }
 
 std::size_t RipJob::nextChecked(std::size_t from) const {
@@ -368,7 +386,7 @@ void RipJob::mp3Pass() {
         }
         const Mp3EncodeResult encoded = encodeMp3(
             temp, output, m_settings, [this] { return m_cancel; },
-            [this](int gauge) { afterStep(gauge); });
+            [this](int gauge) { afterStep(gauge); }, trackTags(index));
         switch (encoded.outcome) {
             case Mp3EncodeResult::Outcome::initFailed:
                 markLastTrack(TrackRipReport::Outcome::failed, encoded.message);
@@ -423,6 +441,7 @@ void RipJob::oggPass() {
     m_waveIn.SetFileName(temp);
     m_vorbisOut.SetFileName(output);
     m_vorbisOut.SetCompression(static_cast<float>(m_settings.oggCompression) / 100.0f);
+    m_vorbisOut.SetTags(trackTags(index));
     try {
         m_vorbisOut.Run();
     } catch (const std::exception& error) {

@@ -158,6 +158,8 @@ class RipJob {
     // Judges the tracks, writes the rip log and cue sheet, and hands the report over.
     void reportRip();
     void writeBesideFiles();
+    // The tags of the file of row `index`, from the disc's names; empty without names.
+    TrackTags trackTags(std::size_t index) const;
     void finish();
     void end(RipOutcome outcome);
     void setCaption(const std::string& caption);

@@ -121,6 +121,7 @@ RipRequest RipFixture::request(OutputFormat format) {
     request.settings = &m_settings;
     request.reader = m_reader;
     request.drive = m_drive;
+    request.names = m_names;
     return request;
 }
 

@@ -86,7 +86,8 @@ class RipFixture : public ::testing::Test {
     DiscImage m_image;
     // The disc's sectors for the job; null: the image through the drive's handle.
     quillon::secureread::SectorReader* m_reader = nullptr;
-    std::string m_drive;  // the request's drive text
+    std::string m_drive;                    // the request's drive text
+    const DiscMetadata* m_names = nullptr;  // the request's disc names
     DiscSession m_disc;
     TrackList m_list;
     TIniFile m_settings{(m_temp.path() / "settings.ini").string()};

@@ -6,6 +6,7 @@
 
 #include "MetadataSettings.h"
 #include "Mp3Encode.h"
+#include "RipSupport.h"
 #include "SoundCheck.h"
 #include "Synth.h"
 #include "TagReading.h"
@@ -69,4 +70,63 @@ TEST(MetadataSettings, CoverCapReadsBytesAndUnitsAndFallsBackOnNonsense) {
         EXPECT_EQ(readMaxCoverBytes(TIniFile(path)), bytes) << '"' << text << '"';
     }
     EXPECT_EQ(readMaxCoverBytes(TIniFile(dir.file("missing.ini"))), kDefaultMaxCoverBytes);
+}
+
+namespace {
+
+class TaggedRip : public RipFixture {
+  protected:
+    void SetUp() override {
+        RipFixture::SetUp();
+        m_disc.source = DiscMetadata::Source::musicBrainz;
+        m_disc.artist = "Hollow Lanterns";
+        m_disc.album = "Lantern Songs";
+        m_disc.year = "2004";
+        m_disc.tracks = {{"First Light", "", "", ""}, {"Café Nights", "Guest", "", ""}};
+        m_disc.cover = coverFile("front.jpg", "image/jpeg");
+        m_names = &m_disc;
+        insertDisc({75, 75});
+    }
+
+    bool has(const std::vector<std::string>& lines, const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    DiscMetadata m_disc;
+};
+
+}  // namespace
+
+// The job tags every file it writes from the disc's names, and leaves the cover beside them.
+TEST_F(TaggedRip, RippedFilesCarryTheDiscsNamesAndTheCoverLiesBesideThem) {
+    for (const OutputFormat format : {OutputFormat::mp3, OutputFormat::ogg}) {
+        SCOPED_TRACE(std::string(formatExtension(format)));
+        buildList(format);
+        runJob(format);
+        ASSERT_EQ(job().outcome(), RipOutcome::finished);
+        const std::string second = outFile("Track-02" + std::string(formatExtension(format)));
+        const auto tags = mutagenTags(second, coverPath("front.jpg"));
+        if (format == OutputFormat::mp3) {
+            EXPECT_TRUE(has(tags, "TIT2[1]=Café Nights") || has(tags, "TIT2[0]=Café Nights"));
+            EXPECT_TRUE(has(tags, "TPE1[0]=Guest"));
+            EXPECT_TRUE(has(tags, "TPE2[0]=Hollow Lanterns"));
+            EXPECT_TRUE(has(tags, "TRCK[0]=2/2"));
+            EXPECT_TRUE(has(tags, "APIC 3 image/jpeg ''=same"));
+        } else {
+            EXPECT_TRUE(has(tags, "TITLE=Café Nights"));
+            EXPECT_TRUE(has(tags, "ARTIST=Guest"));
+            EXPECT_TRUE(has(tags, "ALBUM=Lantern Songs"));
+            EXPECT_TRUE(has(tags, "TRACKNUMBER=2"));
+            EXPECT_TRUE(has(tags, "PICTURE 3 image/jpeg ''=same"));
+        }
+        EXPECT_EQ(readBytes(outFile("cover.jpg")), readBytes(coverPath("front.jpg")));
+    }
+}
+
+// Without names from a source nothing is tagged, as before.
+TEST_F(TaggedRip, NoNamesNoTags) {
+    m_disc.source = DiscMetadata::Source::none;
+    buildList(OutputFormat::mp3);
+    runJob(OutputFormat::mp3);
+    EXPECT_EQ(mutagenTags(outFile("Track-01.mp3")), std::vector<std::string>{"no tags"});
 }

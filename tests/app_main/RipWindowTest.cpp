@@ -20,6 +20,7 @@
 #include "MemoryWaveDevices.h"
 #include "RipPropressForm.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 
 namespace {
 
@@ -104,6 +105,22 @@ TEST_F(RipWindowTest, OggTracksAreUncheckedAsTheyFinish) {
     EXPECT_TRUE(std::filesystem::exists("out/Track-02.Ogg"));
     EXPECT_FALSE(main->tracks().anyChecked());
     EXPECT_FALSE(std::filesystem::exists("out/Track-02.Ogg.convert"));
+}
+
+TEST_F(RipWindowTest, AFinishedRipOfANamedDiscLeavesTheAlbumsPlaylist) {
+    DiscMetadata names;
+    names.source = DiscMetadata::Source::cddb;
+    names.artist = "Artist";
+    names.album = "Album";
+    names.tracks = {{"One", "", "", ""}, {"Two", "", "", ""}};
+    main->setDiscMetadata(names);
+    QTest::mouseClick(main->findChild<QRadioButton*>("oggcheck"), Qt::LeftButton);
+    ripWith([this] { return closeWhenFinished(); });
+    ASSERT_TRUE(waitFor([] { return std::filesystem::exists("out/Album.m3u8"); }));
+    const auto text = readBytes("out/Album.m3u8");
+    EXPECT_EQ(std::string(text.begin(), text.end()),
+              "#EXTM3U\n#EXTINF:2,Artist - One\nTrack-01.Ogg\n#EXTINF:20,Artist - Two\n"
+              "Track-02.Ogg\n");
 }
 
 TEST_F(RipWindowTest, CancelAsksFirstAndNoKeepsGoing) {
