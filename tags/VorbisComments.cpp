@@ -1,6 +1,7 @@
 #include "VorbisComments.h"
 
 #include "CoverImage.h"
+#include "Utf8Sequence.h"
 
 namespace {
 
@@ -20,34 +21,6 @@ void putBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-// Length of the well-formed sequence that starts text at i, or 0.
-std::size_t sequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    return length;
-}
-
 }  // namespace
 
 std::string cleanUtf8(std::string_view text) {
@@ -55,7 +28,7 @@ std::string cleanUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        if (const std::size_t length = sequenceLength(text, i); length > 0) {
+        if (const std::size_t length = utf8SequenceLength(text, i); length > 0) {
             out.append(text.substr(i, length));
             i += length;
         } else {

@@ -5,41 +5,15 @@
 
 #include <algorithm>
 
+#include "Utf8Sequence.h"
+
 namespace quillon::cdrom {
 
 namespace {
 
-// The length of the UTF-8 sequence starting at text[at], or 0 when none starts there: an
-// overlong form, a surrogate, a code point above U+10FFFF or a cut sequence.
-std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    return length;
-}
-
 bool validUtf8(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = utf8SequenceAt(text, at);
+        const std::size_t length = utf8SequenceLength(text, at);
         if (length == 0) return false;
         at += length;
     }
@@ -74,7 +48,8 @@ std::optional<std::string> bytesReadAsLatin1(std::string_view utf8) {
             bytes += utf8[at++];
             continue;
         }
-        if ((lead != 0xC2 && lead != 0xC3) || utf8SequenceAt(utf8, at) != 2) return std::nullopt;
+        if ((lead != 0xC2 && lead != 0xC3) || utf8SequenceLength(utf8, at) != 2)
+            return std::nullopt;
         bytes += static_cast<char>(((lead & 0x03) << 6) |
                                    (static_cast<unsigned char>(utf8[at + 1]) & 0x3F));
         high = true;
@@ -104,7 +79,7 @@ std::string cleanCdText(std::string_view text) {
     std::string out;
     out.reserve(std::min(utf8.size(), kMaxCdTextBytes));
     for (std::size_t at = 0; at < utf8.size();) {
-        const std::size_t length = utf8SequenceAt(utf8, at);  // never 0: utf8 is valid
+        const std::size_t length = utf8SequenceLength(utf8, at);  // never 0: utf8 is valid
         const auto lead = static_cast<unsigned char>(utf8[at]);
         // C0 and C1 controls (U+0080 to U+009F are C2 80 to C2 9F) become blanks.
         const bool control =
