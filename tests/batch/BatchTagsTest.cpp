@@ -185,14 +185,15 @@ TEST(SourceTagsTest, TagsOfFilesWrittenByOtherProgramsReadWhole) {
 
 TEST(BatchTagsTest, TagsAndCoverSurviveEveryConversion) {
     TempDir dir;
+    const std::vector<Source> all = sources();
     std::vector<std::string> files;
-    for (const Source& source : sources())
+    for (const Source& source : all)
         files.push_back(tagFile(source.file));
     for (const BatchFormat format : kTaggedFormats) {
         const std::string folder = dir.file(batchExtension(format));
         const std::vector<std::string> outputs = convertAll(files, format, folder);
         for (size_t i = 0; i < outputs.size(); ++i) {
-            const Source& source = sources()[i];
+            const Source& source = all[i];
             SCOPED_TRACE(std::string(source.file) + " to " + batchExtension(format));
             EXPECT_EQ(readBack(outputs[i], tagFile(source.coverFile)),
                       expectedLines(source.tags, format, source.coverMime));
