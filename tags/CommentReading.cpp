@@ -84,8 +84,15 @@ bool splitComment(std::string_view entry, VorbisComment& comment) {
 
 void applyComment(TrackTags& tags, const VorbisComment& comment) {
     const std::string& name = comment.name;
-    const std::string value =
-        trimmed(cleanUtf8(std::string_view(comment.value).substr(0, kMaxCommentValue)));
+    std::string_view text(comment.value);
+    if (text.size() > kMaxCommentValue) {
+        // Cut on a character's start, so that no half character becomes a replacement one.
+        std::size_t cut = kMaxCommentValue;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text = text.substr(0, cut);
+    }
+    const std::string value = trimmed(cleanUtf8(text));
     if (value.empty()) return;
     if (name == "TITLE")
         setText(tags.title, value);
