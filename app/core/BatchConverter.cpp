@@ -15,6 +15,7 @@
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "JobSettings.h"
+#include "SourceTags.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +52,9 @@ std::unique_ptr<TACSFileIn> makeSource(const std::string& path) {
     return source;
 }
 
-std::unique_ptr<TACSOutput> makeSink(const BatchOptions& options, const std::string& path) {
+// The sink for one output; every format but WAV carries the input's tags.
+std::unique_ptr<TACSOutput> makeSink(const BatchOptions& options, const std::string& path,
+                                     const TrackTags& tags) {
     switch (options.format) {
         case BatchFormat::wav: {
             auto sink = std::make_unique<TWaveOut>();
@@ -66,24 +69,28 @@ std::unique_ptr<TACSOutput> makeSink(const BatchOptions& options, const std::str
                 throw EACSException("There is no MP3 bit rate of " +
                                     std::to_string(options.mp3Kbps) + " kbit/s");
             sink->SetBitRate(rate);
+            sink->SetTags(tags);
             return sink;
         }
         case BatchFormat::vorbis: {
             auto sink = std::make_unique<TVorbisOut>();
             sink->SetFileName(path);
             sink->SetCompression(options.vorbisQuality);
+            sink->SetTags(tags);
             return sink;
         }
         case BatchFormat::flac: {
             auto sink = std::make_unique<TFlacOut>();
             sink->SetFileName(path);
             sink->SetCompressionLevel(options.flacLevel);
+            sink->SetTags(tags);
             return sink;
         }
         case BatchFormat::opus: {
             auto sink = std::make_unique<TOpusOut>();
             sink->SetFileName(path);
             sink->SetBitrate(options.opusKbps);
+            sink->SetTags(tags);
             return sink;
         }
     }
@@ -332,7 +339,8 @@ void BatchConverter::convert(std::size_t index) {
         std::unique_ptr<TACSFileIn> source = makeSource(m_inputs[index].path);
         // Made before the sink, so that it outlives the sink's worker, which signals it.
         DoneSignal done;
-        std::unique_ptr<TACSOutput> sink = makeSink(m_options, part);
+        std::unique_ptr<TACSOutput> sink =
+            makeSink(m_options, part, readSourceTags(m_inputs[index].path));
         done.attach(*sink);
         sink->OnProgress = [this, index](TACSOutput* sender) {
             setStatus(index, BatchState::converting, std::max(sender->LastProgress(), 0), "");

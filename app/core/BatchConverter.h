@@ -2,6 +2,9 @@
 // of them) to one output format in one output folder, several files at a time. The Batch
 // Converter window and quillon-cli convert drive it.
 //
+// Outputs other than WAV carry the input's tags and cover (ID3v2 from MP3 files, Vorbis
+// comments from Ogg Vorbis and FLAC files), written in the output format's own way.
+//
 // Each output is written beside its final place under "<name>.part" and renamed into place
 // only when its conversion ended well, so a failed or stopped file leaves nothing behind. A
 // batch whose outputs would overwrite an input, or would give two files the same name, is
