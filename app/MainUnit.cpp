@@ -255,8 +255,10 @@ void TMainForm::formatClicked(OutputFormat format) {
 }
 
 void TMainForm::loadOutputFolder(OutputFormat format) {
-    static const char* const keys[] = {"mp3 folder", "wav folder", "Ogg folder"};
-    static const char* const folders[] = {"/MP3", "/WAV", "/Ogg"};
+    // In the order of OutputFormat.
+    static const char* const keys[] = {"mp3 folder", "wav folder", "Ogg folder", "flac folder",
+                                       "opus folder"};
+    static const char* const folders[] = {"/MP3", "/WAV", "/Ogg", "/FLAC", "/Opus"};
     const int index = static_cast<int>(format);
     // A new user's files go to the desktop's music folder, wherever the program was started.
     const QString music = QString::fromStdString(quillon::paths::musicFolder().string());
