@@ -129,6 +129,10 @@ void TMainForm::connectControls() {
             [this] { formatClicked(OutputFormat::wav); });
     connect(ui->oggcheck, &QRadioButton::clicked, this,
             [this] { formatClicked(OutputFormat::ogg); });
+    connect(ui->flaccheck, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::flac); });
+    connect(ui->opuscheck, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::opus); });
     connect(ui->folderButton, &QToolButton::clicked, this, &TMainForm::chooseOutputFolder);
     connect(ui->spCDROMlist, &QComboBox::activated, this, &TMainForm::spCDROMlistChange);
     connect(ui->convertButton, &QPushButton::clicked, this, &TMainForm::ripCommand);
