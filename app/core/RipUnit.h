@@ -76,8 +76,7 @@ class RipObserver {
 
 // What the main window hands the job when the rip window is shown.
 struct RipRequest {
-    TrackList* tracks =
-        nullptr;  // rows are read, and unchecked after an Ogg, FLAC or Opus conversion
+    TrackList* tracks = nullptr;  // rows are read, and unchecked after an encoded conversion
     CdHandle handle = 0;
     const CdToc* toc = nullptr;  // row k rips the track at table position k
     OutputFormat format = OutputFormat::mp3;
@@ -114,7 +113,7 @@ class RipJob {
     using Post = std::function<void(std::function<void()>)>;
 
     // `post` runs a function on the owner's thread later, in the order posted; it is called
-    // from the Ogg sink's worker thread.
+    // from the encoding sink's worker thread.
     RipJob(RipObserver& observer, Post post);
     // Abandons a conversion under way.
     ~RipJob();
