@@ -470,11 +470,15 @@ void RipJob::sinkPass() {
     }
     m_waveIn.SetFileName(temp);
     TACSOutput& sink = prepareSink(output, index);
+    // A sink that fails to start may have made its file already; an older file of the name
+    // that it never reached is not ours to delete.
+    std::error_code ignored;
+    const bool existed = std::filesystem::exists(output, ignored);
     try {
         sink.Run();
     } catch (const std::exception& error) {
         removeQuietly(temp);
-        removeQuietly(output);
+        if (!existed) removeQuietly(output);
         markLastTrack(TrackRipReport::Outcome::failed, error.what());
         fail(error.what());
         return;
