@@ -129,6 +129,10 @@ void TMainForm::connectControls() {
             [this] { formatClicked(OutputFormat::wav); });
     connect(ui->oggcheck, &QRadioButton::clicked, this,
             [this] { formatClicked(OutputFormat::ogg); });
+    connect(ui->flaccheck, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::flac); });
+    connect(ui->opuscheck, &QRadioButton::clicked, this,
+            [this] { formatClicked(OutputFormat::opus); });
     connect(ui->folderButton, &QToolButton::clicked, this, &TMainForm::chooseOutputFolder);
     connect(ui->spCDROMlist, &QComboBox::activated, this, &TMainForm::spCDROMlistChange);
     connect(ui->convertButton, &QPushButton::clicked, this, &TMainForm::ripCommand);
@@ -255,8 +259,10 @@ void TMainForm::formatClicked(OutputFormat format) {
 }
 
 void TMainForm::loadOutputFolder(OutputFormat format) {
-    static const char* const keys[] = {"mp3 folder", "wav folder", "Ogg folder"};
-    static const char* const folders[] = {"/MP3", "/WAV", "/Ogg"};
+    // In the order of OutputFormat.
+    static const char* const keys[] = {"mp3 folder", "wav folder", "Ogg folder", "flac folder",
+                                       "opus folder"};
+    static const char* const folders[] = {"/MP3", "/WAV", "/Ogg", "/FLAC", "/Opus"};
     const int index = static_cast<int>(format);
     // A new user's files go to the desktop's music folder, wherever the program was started.
     const QString music = QString::fromStdString(quillon::paths::musicFolder().string());

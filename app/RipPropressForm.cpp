@@ -185,9 +185,19 @@ void TRipPropressForm::announceEnd() {
 }
 
 QString TRipPropressForm::formatName() const {
-    return QString::fromLatin1(m_mainForm.outputFormat() == OutputFormat::wav   ? "WAV"
-                               : m_mainForm.outputFormat() == OutputFormat::mp3 ? "MP3"
-                                                                                : "Ogg Vorbis");
+    switch (m_mainForm.outputFormat()) {
+        case OutputFormat::wav:
+            return QStringLiteral("WAV");
+        case OutputFormat::mp3:
+            return QStringLiteral("MP3");
+        case OutputFormat::flac:
+            return QStringLiteral("FLAC");
+        case OutputFormat::opus:
+            return QStringLiteral("Opus");
+        case OutputFormat::ogg:
+            break;
+    }
+    return QStringLiteral("Ogg Vorbis");
 }
 
 QString TRipPropressForm::finishedMessage() const {

@@ -29,6 +29,8 @@ const char* const kUsage =
     "Times 'quillon-cli rip' of a generated 10-track disc image to WAV, MP3 and Ogg against\n"
     "cutting the tracks out of the image with dd and encoding them with lame -b 128 --cbr or\n"
     "oggenc -q 2, and a secure rip to WAV against 'cd-paranoia -d IMAGE -B' (when installed),\n"
+    "a secure rip to FLAC against cd-paranoia and 'flac -5', and an Opus rip against dd and\n"
+    "'opusenc --bitrate 160' (when installed),\n"
     "alternating the two sides, and prints the medians and their ratio.\n"
     "\n"
     "  --runs N        runs of each command (default 3, or $QUILLON_BENCH_RUNS)\n"
@@ -56,6 +58,8 @@ constexpr int kFramesPerRead = 25;  // dd's block: the rip job's read size
 constexpr double kTarget = 1.05;
 // Verifying every sector need not cost what cd-paranoia's verification costs.
 constexpr double kSecureTarget = 0.5;
+// A secure FLAC rip against cd-paranoia's read plus flac -5 of each track.
+constexpr double kFlacTarget = 0.7;
 
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
@@ -149,7 +153,8 @@ void runBench(const Options& options) {
     // network is not what is timed.
     std::ofstream(root / "settings.ini")
         << "[MP3 Options]\ndwSampleRate=44100Hz\nwBitrate=128kb/s\n[Ogg Options]\ncpu=3\n"
-           "compr=20\n[Reading]\nmode=fast\n[AccurateRip]\nserver=127.0.0.1:1\n";
+           "compr=20\n[FLAC]\nlevel=5\n[Opus]\nbitrate=160\n[Reading]\nmode=fast\n"
+           "[AccurateRip]\nserver=127.0.0.1:1\n";
     // quillon-cli finds the image and the settings in its working directory.
     fs::current_path(root);
     const std::string drive = std::to_string(imageDrive(root / "discs"));
@@ -206,6 +211,39 @@ void runBench(const Options& options) {
                      "scripts/install-deps.sh' installs it); the secure rip is not "
                      "timed\n");
     }
+    // The lossless rip: a secure rip to FLAC against cd-paranoia's verifying read followed by
+    // flac -5 on each track it wrote; and Opus against dd and opusenc at the same bit rate.
+    const Tools encoders = findTools({"cd-paranoia", "flac", "opusenc"});
+    if (encoders.missing.empty()) {
+        const fs::path secureOut = root / "q-flac";
+        const fs::path paranoiaOut = root / "p-flac";
+        char last[32];
+        std::snprintf(last, sizeof last, "track%.2d.cdda.flac", kTracks);
+        pairs.push_back(
+            {"flac", "paranoia+flac",
+             Command{{cli, "rip", "--format", "flac", "--out", secureOut.string(), "--drive", drive,
+                      "--mode", "secure"},
+                     (secureOut / (trackName(kTracks) + ".flac")).string(),
+                     (root / "q-flac.log").string(),
+                     secureOut},
+             Command{{shell, "-c",
+                      "set -e; cd " + shellQuote(paranoiaOut.string()) + " && " +
+                          shellQuote(encoders.paths[0]) + " -d " +
+                          shellQuote(image.sheet.string()) + " -B && exec " +
+                          shellQuote(encoders.paths[1]) + " -s -5 --delete-input-file *.cdda.wav"},
+                     (paranoiaOut / last).string(),
+                     (root / "p-flac.log").string(),
+                     paranoiaOut},
+             kFlacTarget});
+        pairs.push_back(
+            {"rip opus", "dd+opusenc", quillon("opus"),
+             reference("opus", shellQuote(encoders.paths[2]) + " --quiet --bitrate 160 IN OUT"),
+             kTarget});
+    } else {
+        std::fprintf(stderr,
+                     "quillon-rip-bench: cd-paranoia, flac or opusenc is missing ('bash "
+                     "scripts/install-deps.sh' installs them); FLAC and Opus are not timed\n");
+    }
 
     std::fprintf(stderr, "quillon-rip-bench: %d run(s) of each command\n", options.runs);
     const std::vector<Row> rows = timePairs(pairs, options.runs, 8);
@@ -214,7 +252,7 @@ void runBench(const Options& options) {
                 options.runs, kTracks, trackFrames * kTracks / 75.0 / 60);
     printTable(rows, {.nameWidth = 8,
                       .referenceHeader = "reference",
-                      .referenceWidth = 10,
+                      .referenceWidth = 14,
                       .referenceWord = "reference"});
 }
 

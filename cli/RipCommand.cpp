@@ -39,11 +39,13 @@ std::string printable(std::string text) {
 }
 
 OutputFormat parseFormat(const std::optional<std::string>& text) {
-    if (!text) throw UsageError("rip needs --format wav, mp3 or ogg");
+    if (!text) throw UsageError("rip needs --format wav, mp3, ogg, flac or opus");
     if (*text == "wav") return OutputFormat::wav;
     if (*text == "mp3") return OutputFormat::mp3;
     if (*text == "ogg") return OutputFormat::ogg;
-    throw UsageError("--format takes wav, mp3 or ogg");
+    if (*text == "flac") return OutputFormat::flac;
+    if (*text == "opus") return OutputFormat::opus;
+    throw UsageError("--format takes wav, mp3, ogg, flac or opus");
 }
 
 int parseTrackNumber(const std::string& text) {

@@ -14,7 +14,7 @@ trap 'rm -rf "$quiet"' EXIT
 (cd "$build/tests/app_screens" && TMPDIR=$quiet QT_QPA_PLATFORM=offscreen ./screens_tests >/dev/null)
 
 pictures=(TMainForm TRipPropressForm Trename TCdMsgForm TOptions TOptions-2 TOptions-3 TOptions-4
-    TOptions-5 TAboutForm Twav2mp3 Twav2ogg Togg2wav Togg2mp3 TBatchConverterForm Toggplayer Trecorder
+    TOptions-5 TOptions-6 TAboutForm Twav2mp3 Twav2ogg Togg2wav Togg2mp3 TBatchConverterForm Toggplayer Trecorder
     Tmixer Tid3editormain MessageBox FileDialog)
 mkdir -p "$root/doc/manual/images"
 for picture in "${pictures[@]}"; do

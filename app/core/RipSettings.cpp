@@ -26,6 +26,16 @@ bool flag(const TIniFile& settings, std::string_view section, std::string_view k
     return settings.ReadString(section, key, "False") != "False";
 }
 
+// A whole number within [low, high], else `fallback`.
+int settingInRange(const TIniFile& settings, std::string_view section, std::string_view key,
+                   int low, int high, int fallback) {
+    const std::string text = settings.ReadString(section, key, "");
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return fallback;
+    return value < low || value > high ? fallback : value;
+}
+
 }  // namespace
 
 std::optional<RipSettings> readRipSettings(const TIniFile& settings) {
@@ -48,6 +58,10 @@ std::optional<RipSettings> readRipSettings(const TIniFile& settings) {
     result.openFolder = flag(settings, "Folder", "open");
     result.oggCpu = settings.ReadInteger("OGG Options", "cpu", 3);
     result.oggCompression = settings.ReadInteger("OGG Options", "compr", 20);
+    result.flacLevel =
+        settingInRange(settings, "FLAC", "level", kMinFlacLevel, kMaxFlacLevel, result.flacLevel);
+    result.opusBitrate = settingInRange(settings, "Opus", "bitrate", kMinOpusBitrate,
+                                        kMaxOpusBitrate, result.opusBitrate);
     return result;
 }
 

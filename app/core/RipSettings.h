@@ -22,10 +22,18 @@ struct RipSettings {
     bool openFolder = false;  // open the output folder when the rip window is closed
     int oggCpu = 3;           // 1 to 3; the Ogg sink's delay is 16 - 5 * cpu ms
     int oggCompression = 20;  // Ogg quality in percent
+    int flacLevel = 5;        // [FLAC] level, 0 (fastest) to 8 (smallest)
+    int opusBitrate = 160;    // [Opus] bitrate in kbit/s, 6 to 256
 };
 
+inline constexpr int kMinFlacLevel = 0;
+inline constexpr int kMaxFlacLevel = 8;
+inline constexpr int kMinOpusBitrate = 6;
+inline constexpr int kMaxOpusBitrate = 256;
+
 // Reads the job settings. Nothing when the stored sample rate or bit rate, without its unit
-// ("Hz", "kb/s"), is not a number.
+// ("Hz", "kb/s"), is not a number. A FLAC level or Opus bit rate that is not a number or out of
+// range falls back to its default: the encoders would refuse it at the first track.
 std::optional<RipSettings> readRipSettings(const TIniFile& settings);
 
 inline constexpr const char* kDefaultCddbServer = "gnudb.gnudb.org";

@@ -61,28 +61,32 @@ std::string processingCaption(const TrackRow& row) {
 
 RipJob::RipJob(RipObserver& observer, Post post) : m_observer(observer), m_post(std::move(post)) {
     m_waveIn.SetLoop(false);
-    m_vorbisOut.SetInput(&m_waveIn);
     m_vorbisOut.SetSerial(0);
-    m_vorbisOut.SetSuspendWhenIdle(false);
     // These run on the sink's worker: they only hand the report over.
     const std::weak_ptr<char> alive = m_alive;
     const Post handOver = m_post;
-    m_vorbisOut.OnProgress = [this, alive, handOver](TACSOutput* sender) {
-        const int progress = sender->LastProgress();
-        handOver([this, alive, progress] {
-            if (alive.lock()) vorbisProgress(progress);
-        });
-    };
-    m_vorbisOut.OnDone = [this, alive, handOver](TACSOutput*) {
-        handOver([this, alive] {
-            if (alive.lock()) vorbisDone();
-        });
-    };
+    for (TACSOutput* sink :
+         {static_cast<TACSOutput*>(&m_vorbisOut), static_cast<TACSOutput*>(&m_flacOut),
+          static_cast<TACSOutput*>(&m_opusOut)}) {
+        sink->SetInput(&m_waveIn);
+        sink->SetSuspendWhenIdle(false);
+        sink->OnProgress = [this, alive, handOver](TACSOutput* sender) {
+            const int progress = sender->LastProgress();
+            handOver([this, alive, progress] {
+                if (alive.lock()) sinkProgress(progress);
+            });
+        };
+        sink->OnDone = [this, alive, handOver](TACSOutput*) {
+            handOver([this, alive] {
+                if (alive.lock()) sinkDone();
+            });
+        };
+    }
 }
 
 RipJob::~RipJob() {
     m_alive.reset();
-    if (m_convertingRow) m_vorbisOut.Stop();
+    if (m_convertingRow && m_sink) m_sink->Stop();
 }
 
 void RipJob::start(const RipRequest& request) {
@@ -108,7 +112,9 @@ void RipJob::start(const RipRequest& request) {
             mp3Pass();
             break;
         case OutputFormat::ogg:
-            oggPass();
+        case OutputFormat::flac:
+        case OutputFormat::opus:
+            sinkPass();
             break;
     }
 }
@@ -116,7 +122,7 @@ void RipJob::start(const RipRequest& request) {
 void RipJob::buttonClicked() {
     if (m_button != RipButton::close) {
         m_cancel = m_observer.confirmCancel();
-        if (m_cancel && m_request.format == OutputFormat::ogg) m_vorbisOut.Stop();
+        if (m_cancel && m_convertingRow && m_sink) m_sink->Stop();
         return;
     }
     m_observer.closeWindow();
@@ -420,7 +426,32 @@ void RipJob::mp3Pass() {
     endPass();
 }
 
-void RipJob::oggPass() {
+TACSOutput& RipJob::prepareSink(const std::string& output, std::size_t index) {
+    switch (m_request.format) {
+        case OutputFormat::flac:
+            // Verification is always on in the sink: the decoded samples must be the disc's.
+            m_flacOut.SetFileName(output);
+            m_flacOut.SetCompressionLevel(m_settings.flacLevel);
+            m_flacOut.SetTags(trackTags(index));
+            return m_flacOut;
+        case OutputFormat::opus:
+            m_opusOut.SetFileName(output);
+            m_opusOut.SetBitrate(m_settings.opusBitrate);
+            m_opusOut.SetTags(trackTags(index));
+            return m_opusOut;
+        case OutputFormat::wav:
+        case OutputFormat::mp3:
+        case OutputFormat::ogg:
+            break;
+    }
+    m_vorbisOut.SetDelay(16 - 5 * m_settings.oggCpu);
+    m_vorbisOut.SetFileName(output);
+    m_vorbisOut.SetCompression(static_cast<float>(m_settings.oggCompression) / 100.0f);
+    m_vorbisOut.SetTags(trackTags(index));
+    return m_vorbisOut;
+}
+
+void RipJob::sinkPass() {
     const std::size_t index = nextChecked(0);
     if (index == m_request.tracks->size()) {
         end(m_outcome == RipOutcome::none ? RipOutcome::finished : m_outcome);
@@ -437,34 +468,37 @@ void RipJob::oggPass() {
         end(RipOutcome::cancelled);
         return;
     }
-    m_vorbisOut.SetDelay(16 - 5 * m_settings.oggCpu);
     m_waveIn.SetFileName(temp);
-    m_vorbisOut.SetFileName(output);
-    m_vorbisOut.SetCompression(static_cast<float>(m_settings.oggCompression) / 100.0f);
-    m_vorbisOut.SetTags(trackTags(index));
+    TACSOutput& sink = prepareSink(output, index);
+    // A sink that fails to start may have made its file already; an older file of the name
+    // that it never reached is not ours to delete.
+    std::error_code ignored;
+    const bool existed = std::filesystem::exists(output, ignored);
     try {
-        m_vorbisOut.Run();
+        sink.Run();
     } catch (const std::exception& error) {
         removeQuietly(temp);
+        if (!existed) removeQuietly(output);
         markLastTrack(TrackRipReport::Outcome::failed, error.what());
         fail(error.what());
         return;
     }
+    m_sink = &sink;
     m_convertingRow = index;
     m_convertingTemp = temp;
     m_convertingOutput = output;
 }
 
-void RipJob::vorbisProgress(int progress) {
+void RipJob::sinkProgress(int progress) {
     if (m_convertingRow) setGauge(40 + progress * 60 / 100);
 }
 
-void RipJob::vorbisDone() {
+void RipJob::sinkDone() {
     if (!m_convertingRow) return;
     const std::size_t index = *m_convertingRow;
     m_convertingRow.reset();
     removeQuietly(m_convertingTemp);
-    const std::string error = m_vorbisOut.lastError();
+    const std::string error = m_sink ? m_sink->lastError() : std::string();
     if (m_cancel || !error.empty()) {
         removeQuietly(m_convertingOutput);
         if (!m_cancel) {
@@ -481,7 +515,7 @@ void RipJob::vorbisDone() {
     m_request.tracks->row(index).checked = false;
     m_observer.rowUnchecked(index);
     finish();
-    oggPass();
+    sinkPass();
 }
 
 void RipJob::fail(const std::string& message) {

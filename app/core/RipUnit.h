@@ -1,15 +1,15 @@
-// The rip job: copies the checked rows of the track list from the CD into WAV, MP3 or Ogg
-// Vorbis files in the output folder, reading each track carefully (or fast, as the settings
-// say), checksumming it and judging it by the AccurateRip database, and leaves a rip log and
-// a cue sheet beside the files.
+// The rip job: copies the checked rows of the track list from the CD into WAV, MP3, Ogg
+// Vorbis, FLAC or Opus files in the output folder, reading each track carefully (or fast, as the
+// settings say), checksumming it and judging it by the AccurateRip database, and leaves a rip log
+// and a cue sheet beside the files.
 //
 // The job runs on its owner's thread (the rip window's UI thread, or quillon-cli's main
 // thread). WAV and MP3 are done inside start(), which calls RipObserver::processEvents() after
 // every CD read and every encoded chunk so that the window stays live and its Cancel button
-// can call buttonClicked() from within. Ogg tracks are ripped inside start() and then
-// converted by the Ogg sink's worker thread; its progress and completion reports are handed to
-// the owner's thread through the `post` function the owner supplies, and the job goes on with
-// the next track from there. Nothing of the job runs on the worker. The AccurateRip lookup
+// can call buttonClicked() from within. Ogg, FLAC and Opus tracks are ripped inside start()
+// and then converted by the format's sink on its worker thread; its progress and completion reports
+// are handed to the owner's thread through the `post` function the owner supplies, and the job goes
+// on with the next track from there. Nothing of the job runs on the worker. The AccurateRip lookup
 // runs on a thread of its own from the start of the rip, touching only its own copies of the
 // server and the disc's ids; the job collects its answer at the end, processing events while
 // it waits.
@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "ACS_FLAC.h"
+#include "ACS_Opus.h"
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "AKRip32.h"
@@ -74,7 +76,7 @@ class RipObserver {
 
 // What the main window hands the job when the rip window is shown.
 struct RipRequest {
-    TrackList* tracks = nullptr;  // rows are read, and unchecked after an Ogg conversion
+    TrackList* tracks = nullptr;  // rows are read, and unchecked after an encoded conversion
     CdHandle handle = 0;
     const CdToc* toc = nullptr;  // row k rips the track at table position k
     OutputFormat format = OutputFormat::mp3;
@@ -111,9 +113,9 @@ class RipJob {
     using Post = std::function<void(std::function<void()>)>;
 
     // `post` runs a function on the owner's thread later, in the order posted; it is called
-    // from the Ogg sink's worker thread.
+    // from the encoding sink's worker thread.
     RipJob(RipObserver& observer, Post post);
-    // Abandons an Ogg conversion under way.
+    // Abandons a conversion under way.
     ~RipJob();
     RipJob(const RipJob&) = delete;
     RipJob& operator=(const RipJob&) = delete;
@@ -125,7 +127,8 @@ class RipJob {
     // window (and opens the output folder when the settings say so) once it reads "Close".
     void buttonClicked();
 
-    // From start() until the job is over (for Ogg, until the last conversion is handled).
+    // From start() until the job is over (for the encoded formats, until the last conversion is
+    // handled).
     bool working() const { return m_working; }
     RipOutcome outcome() const { return m_outcome; }
     RipButton button() const { return m_button; }
@@ -135,9 +138,12 @@ class RipJob {
   private:
     void wavPass();
     void mp3Pass();
-    void oggPass();
-    void vorbisProgress(int progress);
-    void vorbisDone();
+    // Ogg, FLAC and Opus: each track ripped to a temporary WAV, then encoded by the sink.
+    void sinkPass();
+    // The sink of the request's format, set up for the next track.
+    TACSOutput& prepareSink(const std::string& output, std::size_t index);
+    void sinkProgress(int progress);
+    void sinkDone();
 
     // The first checked row at or after `from`; the row count when there is none.
     std::size_t nextChecked(std::size_t from) const;
@@ -200,4 +206,7 @@ class RipJob {
 
     TWaveIn m_waveIn;        // WaveIn1; declared before the sink, which reads from it
     TVorbisOut m_vorbisOut;  // VorbisOut1
+    TFlacOut m_flacOut;
+    TOpusOut m_opusOut;
+    TACSOutput* m_sink = nullptr;  // the one converting, while m_convertingRow is set
 };

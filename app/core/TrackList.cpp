@@ -1,6 +1,7 @@
 #include "TrackList.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "RipUtility.h"
@@ -12,6 +13,10 @@ std::string_view formatExtension(OutputFormat format) {
             return ".mp3";
         case OutputFormat::wav:
             return ".wav";
+        case OutputFormat::flac:
+            return ".flac";
+        case OutputFormat::opus:
+            return ".opus";
         case OutputFormat::ogg:
             break;
     }
@@ -24,6 +29,10 @@ std::string_view formatSwitchSuffix(OutputFormat format) {
             return "mp3";
         case OutputFormat::wav:
             return "wav";
+        case OutputFormat::flac:
+            return "flac";
+        case OutputFormat::opus:
+            return "opus";
         case OutputFormat::ogg:
             break;
     }
@@ -68,9 +77,32 @@ void TrackList::buildFromToc(const CdToc& toc, OutputFormat format) {
     }
 }
 
+namespace {
+
+// How many characters a format switch cuts from the end of a name: the old rule's three,
+// or four for the two extensions of four letters.
+std::size_t switchCut(const std::string& name) {
+    for (const std::string_view extension :
+         {std::string_view(".flac"), std::string_view(".opus")}) {
+        if (name.size() < extension.size()) continue;
+        const std::size_t at = name.size() - extension.size();
+        bool same = true;
+        for (std::size_t i = 0; i < extension.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(name[at + i])) == extension[i];
+        if (same) return extension.size() - 1;
+    }
+    return std::min<std::size_t>(name.size(), 3);
+}
+
+bool longExtension(std::string_view name) {
+    return switchCut(std::string(name)) == 4;
+}
+
+}  // namespace
+
 void TrackList::switchFormat(OutputFormat format) {
     for (TrackRow& row : m_rows) {
-        row.name.resize(row.name.size() - std::min<std::size_t>(row.name.size(), 3));
+        row.name.resize(row.name.size() - switchCut(row.name));
         row.name += formatSwitchSuffix(format);
     }
 }
@@ -88,7 +120,8 @@ void TrackList::invertChecks() {
 std::string TrackList::renameEditText(std::string_view name) {
     const std::size_t slash = name.rfind('/');
     if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
-    return std::string(name.substr(0, name.size() - std::min<std::size_t>(name.size(), 4)));
+    const std::size_t cut = longExtension(name) ? 5 : 4;
+    return std::string(name.substr(0, name.size() - std::min<std::size_t>(name.size(), cut)));
 }
 
 void TrackList::rename(std::size_t index, std::string_view editText, OutputFormat format) {

@@ -10,11 +10,11 @@
 
 #include "AKRip32.h"
 
-enum class OutputFormat { mp3, wav, ogg };
+enum class OutputFormat { mp3, wav, ogg, flac, opus };
 
-// ".mp3", ".wav" or ".ogg": the extension a built, looked-up or renamed row gets.
+// ".mp3", ".wav", ".ogg", ".flac" or ".opus": the extension a built, looked-up or renamed row gets.
 std::string_view formatExtension(OutputFormat format);
-// "mp3", "wav" or "Ogg": what a format switch puts in place of a name's last three characters.
+// "mp3", "wav", "Ogg", "flac" or "opus": what a format switch puts in place of a name's extension.
 std::string_view formatSwitchSuffix(OutputFormat format);
 
 // "%.2d:%.2d,%.2d": minutes, seconds and frames (1/75 s) of a length in frames.
@@ -44,7 +44,9 @@ class TrackList {
     // One checked row per track of the table of contents, named "Track-NN" plus the format's
     // extension. Row k describes the track at table position k, whatever its number.
     void buildFromToc(const CdToc& toc, OutputFormat format);
-    // Every name loses its last three characters and gets the format's switch suffix.
+    // Every name loses its last three characters and gets the format's switch suffix; a name
+    // ending in ".flac" or ".opus" (any case) loses four, so that its dot stays and no stray
+    // letter is left behind.
     void switchFormat(OutputFormat format);
 
     // Select All sets every check mark; Unselect All inverts them.
@@ -52,9 +54,9 @@ class TrackList {
     void invertChecks();
 
     // The rename window: the edit shows the file name without its folders and its last four
-    // characters, and "OK" stores the edit text with the format's extension in the same
-    // folders. The text is one file name ('/' becomes '_', as it always did on disk); the rest
-    // is made safe where files are written.
+    // characters (five for ".flac" and ".opus"), and "OK" stores the edit text with the format's
+    // extension in the same folders. The text is one file name ('/' becomes '_', as it always did
+    // on disk); the rest is made safe where files are written.
     static std::string renameEditText(std::string_view name);
     void rename(std::size_t index, std::string_view editText, OutputFormat format);
 

@@ -19,6 +19,8 @@ constexpr const char* kMp3 = "MP3 Options";
 constexpr const char* kOgg = "Ogg Options";
 constexpr const char* kCddb = "CDDB";
 constexpr const char* kReading = "Reading";
+constexpr const char* kFlac = "FLAC";
+constexpr const char* kOpus = "Opus";
 constexpr int kSecureItem = 0;  // the read mode list: "Secure", then "Fast"
 
 std::string text(const QString& value) {
@@ -104,6 +106,19 @@ void TOptions::FormActivate() {
     ui->mp3folder->setText(QString::fromStdString(settings.ReadString(kFolder, "mp3 folder", "")));
     ui->wavfolder->setText(QString::fromStdString(settings.ReadString(kFolder, "wav folder", "")));
     ui->oggfolder->setText(QString::fromStdString(settings.ReadString(kFolder, "Ogg folder", "")));
+    ui->flacfolder->setText(
+        QString::fromStdString(settings.ReadString(kFolder, "flac folder", "")));
+    ui->opusfolder->setText(
+        QString::fromStdString(settings.ReadString(kFolder, "opus folder", "")));
+
+    // What the rip will use: a stored value out of range shows as the default it falls back to.
+    if (const auto rip = readRipSettings(settings)) {
+        ui->flaclevel->setText(QString::number(rip->flacLevel));
+        ui->opusbitrate->setText(QString::number(rip->opusBitrate));
+    } else {
+        ui->flaclevel->setText(QString::number(RipSettings{}.flacLevel));
+        ui->opusbitrate->setText(QString::number(RipSettings{}.opusBitrate));
+    }
 
     const CddbSettings cddb = readCddbSettings(settings);
     ui->cddbserver->setText(QString::fromStdString(cddb.server));
@@ -129,7 +144,7 @@ void TOptions::chooseFolder(QLineEdit* edit) {
 }
 
 void TOptions::okbuttonClick() {
-    if (!checkReading()) return;
+    if (!checkReading() || !checkEncoders()) return;
     if (!writeSettings()) {
         settingsFailure(this, m_processEnd);
         return;
@@ -164,6 +179,27 @@ bool TOptions::checkReading() {
         return refuse(ui->accurateripserver,
                       QStringLiteral("The AccurateRip server must be a host name, host:port or "
                                      "an address starting with http://."));
+    return true;
+}
+
+bool TOptions::checkEncoders() {
+    const auto refuse = [this](QLineEdit* field, const QString& message) {
+        ui->PageControl1->setCurrentWidget(ui->FlacOpusPage);
+        showMessage(this, message, QStringLiteral("Options"), QMessageBox::Warning);
+        field->setFocus();
+        field->selectAll();
+        return false;
+    };
+    if (!wholeNumber(ui->flaclevel->text(), kMinFlacLevel, kMaxFlacLevel))
+        return refuse(ui->flaclevel, QStringLiteral("The FLAC level must be a whole number "
+                                                    "from %1 to %2.")
+                                         .arg(kMinFlacLevel)
+                                         .arg(kMaxFlacLevel));
+    if (!wholeNumber(ui->opusbitrate->text(), kMinOpusBitrate, kMaxOpusBitrate))
+        return refuse(ui->opusbitrate, QStringLiteral("The Opus bit rate must be a whole number "
+                                                      "of kbit/s from %1 to %2.")
+                                           .arg(kMinOpusBitrate)
+                                           .arg(kMaxOpusBitrate));
     return true;
 }
 
@@ -210,5 +246,12 @@ bool TOptions::writeSettings() {
            writeEdit(kFolder, "Ogg folder", ui->oggfolder) &&
            writeFlag(kFolder, "open", ui->open) && writeList(kOgg, "cpu", ui->cpu) &&
            writeList(kOgg, "compr", ui->compr) && writeEdit(kCddb, "server", ui->cddbserver) &&
-           writeEdit(kCddb, "email", ui->cddbemail) && writeReading();
+           writeEdit(kCddb, "email", ui->cddbemail) && writeReading() &&
+           writeEdit(kFolder, "flac folder", ui->flacfolder) &&
+           writeEdit(kFolder, "opus folder", ui->opusfolder) &&
+           settings.WriteInteger(
+               kFlac, "level", *wholeNumber(ui->flaclevel->text(), kMinFlacLevel, kMaxFlacLevel)) &&
+           settings.WriteInteger(
+               kOpus, "bitrate",
+               *wholeNumber(ui->opusbitrate->text(), kMinOpusBitrate, kMaxOpusBitrate));
 }

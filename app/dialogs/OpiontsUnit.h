@@ -1,5 +1,5 @@
-// The options window: the default output folders, the MP3 and Ogg encoder options, the CDDB
-// server and how the rip reads and checks a disc, all kept in "settings.ini".
+// The options window: the default output folders, the MP3, Ogg, FLAC and Opus encoder options, the
+// CDDB server and how the rip reads and checks a disc, all kept in "settings.ini".
 #pragma once
 
 #include <QDialog>
@@ -39,6 +39,8 @@ class TOptions : public QDialog {
     // The Reading page's values make sense; otherwise says what is wrong, shows the page
     // and puts the cursor in the field.
     bool checkReading();
+    // The same for the FLAC level and the Opus bit rate.
+    bool checkEncoders();
     bool writeSettings();
 
     std::unique_ptr<Ui::TOptions> ui;

@@ -83,8 +83,22 @@ TEST_F(RipCliTest, RipsTheChosenTracksIntoTheFolder) {
               (std::vector<std::string>{"Track-02.ogg", "Track-03.ogg", "rip.cue", "rip.log"}));
     EXPECT_EQ(oggSampleCount((m_temp.path() / "ogg" / "Track-02.ogg").string()), 100 * 588);
 
+    result = cli("rip --format flac --out flac --tracks 2 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(files("flac"), (std::vector<std::string>{"Track-02.flac", "rip.cue", "rip.log"}));
+    const std::string raw = (m_temp.path() / "decoded.raw").string();
+    ASSERT_EQ(runCommand("flac -s -d --force-raw-format --endian=little --sign=signed -o " +
+                         shellQuote(raw) + " " +
+                         shellQuote((m_temp.path() / "flac" / "Track-02.flac").string()))
+                  .status,
+              0);
+    EXPECT_TRUE(readBytes(raw) == trackAudio(1));
+    result = cli("rip --format opus --out opus --tracks 3 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(files("opus"), (std::vector<std::string>{"Track-03.opus", "rip.cue", "rip.log"}));
+
     for (const std::string& arguments : std::vector<std::string>{
-             "rip --out x", "rip --format flac --out x", "rip --format wav",
+             "rip --out x", "rip --format aiff --out x", "rip --format wav",
              "rip --format wav --out x --tracks 2-1", "rip --format wav --out x --tracks one",
              "rip --format wav --out x --drive " + drive() + " --tracks 4", "rip --format wav x"}) {
         result = cli(arguments);

@@ -93,6 +93,29 @@ TEST(TrackList, FormatSwitchRenameAndChecks) {
     list.switchFormat(OutputFormat::mp3);
     EXPECT_EQ(list.row(0).name, "mp3");
 
+    // Four-letter extensions: the switch and the rename edit cut the whole extension, and
+    // switching back to a three-letter format gives the old names.
+    list.buildFromToc(makeToc(1, {0, 100, 200}), OutputFormat::flac);
+    EXPECT_EQ(list.row(0).name, "Track-01.flac");
+    EXPECT_EQ(TrackList::renameEditText(list.row(0).name), "Track-01");
+    list.switchFormat(OutputFormat::opus);
+    EXPECT_EQ(list.row(1).name, "Track-02.opus");
+    EXPECT_EQ(TrackList::renameEditText("dir/Song.OPUS"), "Song");
+    list.switchFormat(OutputFormat::ogg);
+    EXPECT_EQ(list.row(0).name, "Track-01.Ogg");
+    list.switchFormat(OutputFormat::flac);
+    EXPECT_EQ(list.row(0).name, "Track-01.flac");
+    list.row(1).name = "Live.FLAC";
+    list.switchFormat(OutputFormat::mp3);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"Track-01.mp3", "Live.mp3"}));
+    list.rename(1, "Song", OutputFormat::opus);
+    EXPECT_EQ(list.row(1).name, "Song.opus");
+    // A name that merely ends in the letters keeps the old three-character rule.
+    list.row(0).name = "Xflac";
+    list.switchFormat(OutputFormat::wav);
+    EXPECT_EQ(list.row(0).name, "Xfwav");
+    list.buildFromToc(makeToc(1, {0, 100, 200, 300}), OutputFormat::mp3);
+
     list.row(1).checked = false;
     list.invertChecks();
     EXPECT_FALSE(list.row(0).checked);

@@ -121,9 +121,10 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
     TOptions options(open());
     EXPECT_EQ(options.windowTitle(), "Options");
     auto* pages = child<QTabWidget>(&options, "PageControl1");
-    ASSERT_EQ(pages->count(), 5);
+    ASSERT_EQ(pages->count(), 6);
     EXPECT_EQ(pages->tabText(3), "CDDB");
     EXPECT_EQ(pages->tabText(4), "Reading");
+    EXPECT_EQ(pages->tabText(5), "FLAC/Opus");
     EXPECT_EQ(child<QCheckBox>(&options, "open")->text(), "Open the Output Folder After Ripping ");
 
     EXPECT_EQ(
@@ -147,6 +148,8 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
                           "for drives not seen before (no drive found)");
                 EXPECT_EQ(child<QLineEdit>(&options, "accurateripserver")->text(),
                           "www.accuraterip.com");
+                EXPECT_EQ(child<QLineEdit>(&options, "flaclevel")->text(), "5");
+                EXPECT_EQ(child<QLineEdit>(&options, "opusbitrate")->text(), "160");
                 click(&options, "okbutton");
             }),
         QDialog::Accepted);
@@ -154,13 +157,13 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
     EXPECT_FALSE(std::filesystem::exists("settings.ini"));
     const TIniFile saved((m_dir.path() / "config" / "quillon" / "settings.ini").string());
     using Keys = std::vector<std::string>;
-    EXPECT_EQ(saved.ReadSections(),
-              (Keys{"MP3 Options", "Folder", "Ogg Options", "CDDB", "Reading", "AccurateRip"}));
+    EXPECT_EQ(saved.ReadSections(), (Keys{"MP3 Options", "Folder", "Ogg Options", "CDDB", "Reading",
+                                          "AccurateRip", "FLAC", "Opus"}));
     EXPECT_EQ(saved.ReadSection("MP3 Options"),
               (Keys{"dwSampleRate", "wBitrate", "channel", "bCopyright", "bCRC", "bPrivate",
                     "bOriginal"}));
-    EXPECT_EQ(saved.ReadSection("Folder"),
-              (Keys{"mp3 folder", "wav folder", "Ogg folder", "open"}));
+    EXPECT_EQ(saved.ReadSection("Folder"), (Keys{"mp3 folder", "wav folder", "Ogg folder", "open",
+                                                 "flac folder", "opus folder"}));
     EXPECT_EQ(saved.ReadSection("Ogg Options"), (Keys{"cpu", "compr"}));
     EXPECT_EQ(saved.ReadSection("CDDB"), (Keys{"server", "email"}));
     EXPECT_EQ(saved.ReadSection("Reading"), (Keys{"mode", "retries", "test"}))
@@ -170,6 +173,8 @@ TEST_F(DialogTest, OptionsWithoutASettingsFileShowDefaultsAndOkWritesEveryKey) {
     EXPECT_EQ(saved.ReadString("MP3 Options", "dwSampleRate", ""), "44100Hz");
     EXPECT_EQ(saved.ReadString("MP3 Options", "bCRC", ""), "False");
     EXPECT_EQ(saved.ReadString("Ogg Options", "compr", ""), "20");
+    EXPECT_EQ(saved.ReadString("FLAC", "level", ""), "5");
+    EXPECT_EQ(saved.ReadString("Opus", "bitrate", ""), "160");
 }
 
 TEST_F(DialogTest, OptionsShowStoredTextsExactlyAndKeepAnUnknownValue) {
@@ -381,6 +386,50 @@ TEST_F(DialogTest, TheReadingPageRefusesValuesOutOfRangeAndSaysWhy) {
     EXPECT_EQ(saved.ReadString("Reading", "retries", ""), "1000");
     EXPECT_EQ(saved.ReadString("Reading", "offset", ""), "29400") << "no drive: the general one";
     EXPECT_EQ(saved.ReadString("AccurateRip", "server", ""), "www.accuraterip.com");
+}
+
+TEST_F(DialogTest, TheFlacOpusPageShowsWhatTheRipUsesAndRefusesValuesOutOfRange) {
+    writeSettings("[FLAC]\nlevel=12\n[Opus]\nbitrate=96\n[Folder]\nopus folder=/music/opus\n");
+    const std::string before = settingsText();
+    TOptions options(open());
+    auto* pages = child<QTabWidget>(&options, "PageControl1");
+    auto* level = child<QLineEdit>(&options, "flaclevel");
+    auto* bitrate = child<QLineEdit>(&options, "opusbitrate");
+    auto refused = [&](QLineEdit* field, const char* typed) {
+        field->selectAll();
+        QTest::keyClicks(field, typed);
+        pages->setCurrentIndex(0);
+        MessageBoxSeen box;
+        QTimer::singleShot(0, [&] { box = answerMessageBox(); });
+        click(&options, "okbutton");
+        EXPECT_TRUE(options.isVisible()) << typed;
+        EXPECT_EQ(pages->currentWidget()->objectName(), "FlacOpusPage");
+        return box.text;
+    };
+    const int result = run(options, [&] {
+        EXPECT_EQ(level->text(), "5") << "a stored level out of range counts as the default";
+        EXPECT_EQ(bitrate->text(), "96");
+        EXPECT_EQ(child<QLineEdit>(&options, "opusfolder")->text(), "/music/opus");
+        const QString levelText = "The FLAC level must be a whole number from 0 to 8.";
+        EXPECT_EQ(refused(level, "9"), levelText);
+        EXPECT_EQ(refused(level, "-1"), levelText);
+        EXPECT_EQ(refused(level, "best"), levelText);
+        level->selectAll();
+        QTest::keyClicks(level, "8");
+        const QString rateText =
+            "The Opus bit rate must be a whole number of kbit/s from 6 to 256.";
+        EXPECT_EQ(refused(bitrate, "5"), rateText);
+        EXPECT_EQ(refused(bitrate, "257"), rateText);
+        EXPECT_EQ(settingsText(), before) << "nothing is written until every value is right";
+        bitrate->selectAll();
+        QTest::keyClicks(bitrate, "6");
+        click(&options, "okbutton");
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    const TIniFile saved("settings.ini");
+    EXPECT_EQ(saved.ReadString("FLAC", "level", ""), "8");
+    EXPECT_EQ(saved.ReadString("Opus", "bitrate", ""), "6");
+    EXPECT_EQ(saved.ReadString("Folder", "opus folder", ""), "/music/opus");
 }
 
 // ---- Rename ---------------------------------------------------------------------------------

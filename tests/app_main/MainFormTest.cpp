@@ -215,6 +215,17 @@ TEST_F(MainFormTest, FormatSwitchRenamesRowsAndReloadsTheFolder) {
     EXPECT_EQ(names(), (QStringList{"Track-01.mp3", "Track-02.mp3"}));
     EXPECT_EQ(main.outputFolder(), start + "/Music") << "a missing key: the music folder";
     EXPECT_EQ(main.tracks().row(0).name, "Track-01.mp3");
+
+    // The four-letter formats: the whole extension goes at each switch, and each has its
+    // own folder.
+    QTest::mouseClick(control<QRadioButton>("flaccheck"), Qt::LeftButton);
+    EXPECT_EQ(names(), (QStringList{"Track-01.flac", "Track-02.flac"}));
+    EXPECT_EQ(main.outputFormat(), OutputFormat::flac);
+    EXPECT_EQ(main.outputFolder(), start + "/Music");
+    QTest::mouseClick(control<QRadioButton>("opuscheck"), Qt::LeftButton);
+    EXPECT_EQ(names(), (QStringList{"Track-01.opus", "Track-02.opus"}));
+    QTest::mouseClick(control<QRadioButton>("wavcheck"), Qt::LeftButton);
+    EXPECT_EQ(names(), (QStringList{"Track-01.wav", "Track-02.wav"}));
 }
 
 TEST_F(MainFormTest, CheckAllSelectsAndInverts) {

@@ -29,7 +29,10 @@ TEST_F(CliTest, HelpAndCommandLineMistakes) {
 
     writeMusicWav(dir.file("in.wav"), 0.2);
     for (const std::string& arguments :
-         {"convert " + file("in.wav"), "convert " + file("in.wav") + " " + file("out.flac"),
+         {"convert " + file("in.wav"), "convert " + file("in.wav") + " " + file("out.aiff"),
+          "convert " + file("in.wav") + " " + file("out.flac") + " --level 9",
+          "convert " + file("in.wav") + " " + file("out.opus") + " --bitrate 300",
+          "convert " + file("in.opus") + " " + file("out.wav"),
           "convert " + file("in.mp3") + " " + file("out.wav"),
           "convert " + file("in.wav") + " " + file("out.mp3") + " --bitrate 100",
           "convert " + file("in.wav") + " " + file("out.mp3") + " --bitrate",
@@ -93,6 +96,24 @@ TEST_F(CliTest, ConvertsBetweenTheFormats) {
     EXPECT_EQ(mp3[0], 0xFF);
     EXPECT_EQ(mp3[2] >> 4, 11) << "192 kbit/s";
     EXPECT_TRUE(result.output.empty()) << "no progress bar when stderr is not a terminal";
+}
+
+// FLAC both ways is lossless; an Opus file is one another program accepts.
+TEST_F(CliTest, ConvertsToAndFromFlacAndToOpus) {
+    const auto original = canonicalWav(2, 16, 44100, pcm16Bytes(synthesizeMusic(1.5, 44100, 2)));
+    writeBytes(dir.file("in.wav"), original);
+    auto result = cli("convert " + file("in.wav") + " " + file("out.FLAC") + " --level 8");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(runCommand("flac -s -t " + file("out.FLAC") + " 2>&1").status, 0);
+    result = cli("convert " + file("out.FLAC") + " " + file("back.wav"));
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(readBytes(dir.file("back.wav")), original);
+
+    result = cli("convert " + file("out.FLAC") + " " + file("out.opus") + " --bitrate 64");
+    ASSERT_EQ(result.status, 0) << result.output;
+    const CommandResult info = runCommand("opusinfo " + file("out.opus") + " 2>&1");
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_EQ(info.output.find("WARNING"), std::string::npos) << info.output;
 }
 
 TEST_F(CliTest, FailuresSayWhyAndLeaveTheInputAlone) {
