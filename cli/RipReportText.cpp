@@ -3,21 +3,11 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "RipResults.h"
+
 namespace {
 
 using quillon::accuraterip::TrackVerdict;
-
-std::string hex8(std::uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
-
-std::string twoDigits(int number) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", number);
-    return text;
-}
 
 const char* outcomeText(TrackRipReport::Outcome outcome) {
     switch (outcome) {
@@ -68,9 +58,9 @@ nlohmann::json discJson(const RipReport& report) {
     char end = 0;
     if (std::sscanf(report.discIds.c_str(), "%3u-%8x-%8x-%8x%c", &tracks, &id1, &id2, &cddb,
                     &end) == 4) {
-        disc["accuraterip_id1"] = hex8(id1);
-        disc["accuraterip_id2"] = hex8(id2);
-        disc["cddb_id"] = hex8(cddb);
+        disc["accuraterip_id1"] = checksumText(id1);
+        disc["accuraterip_id2"] = checksumText(id2);
+        disc["cddb_id"] = checksumText(cddb);
     }
     disc["artist"] = report.artist;
     disc["album"] = report.album;
@@ -82,7 +72,7 @@ nlohmann::json discJson(const RipReport& report) {
 std::string ripResultLines(const RipReport& report) {
     std::string lines;
     for (const TrackRipReport& track : report.tracks) {
-        std::string line = "Track " + twoDigits(track.number) + ": ";
+        std::string line = "Track " + trackNumberText(track.number) + ": ";
         if (track.outcome != TrackRipReport::Outcome::done) {
             line += outcomeText(track.outcome);
             if (!track.error.empty()) line += " (" + track.error + ")";
@@ -120,10 +110,11 @@ std::string ripReportJson(const RipReport& report) {
             {"first_sector", track.firstSector},
             {"sectors", track.sectorCount},
             {"peak", track.peak},
-            {"crc32", hex8(track.crc32)},
-            {"test_crc32", track.testCrc32 ? nlohmann::json(hex8(*track.testCrc32)) : nullptr},
-            {"accuraterip_v1", hex8(track.accurateRipV1)},
-            {"accuraterip_v2", hex8(track.accurateRipV2)},
+            {"crc32", checksumText(track.crc32)},
+            {"test_crc32",
+             track.testCrc32 ? nlohmann::json(checksumText(*track.testCrc32)) : nullptr},
+            {"accuraterip_v1", checksumText(track.accurateRipV1)},
+            {"accuraterip_v2", checksumText(track.accurateRipV2)},
             {"accuraterip", verdict},
             {"secure", track.secure},
             {"reread_sectors", track.rereadSectors},

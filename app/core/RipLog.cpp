@@ -41,18 +41,6 @@ Kind kindOf(const TrackRipReport& track) {
     return Kind::offline;
 }
 
-std::string hex(std::uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
-
-std::string twoDigits(int number) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", number);
-    return text;
-}
-
 std::string count(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -97,7 +85,7 @@ void line(std::string& text, const char* label, const std::string& value) {
 }
 
 void trackBlock(std::string& text, const TrackRipReport& track, bool secureRun) {
-    text += "Track " + twoDigits(track.number) + "\n";
+    text += "Track " + trackNumberText(track.number) + "\n";
     line(text, "  File: ", oneLineText(track.file));
     if (track.outcome == TrackRipReport::Outcome::cancelled) {
         line(text, "  Result: ", "cancelled");
@@ -108,15 +96,15 @@ void trackBlock(std::string& text, const TrackRipReport& track, bool secureRun) 
         return;
     }
     line(text, "  Peak level: ", peakText(track.peak));
-    line(text, "  CRC32: ", hex(track.crc32));
+    line(text, "  CRC32: ", checksumText(track.crc32));
     if (track.testCrc32)
         line(text, "  Test CRC32: ",
-             hex(*track.testCrc32) +
+             checksumText(*track.testCrc32) +
                  (*track.testCrc32 == track.crc32 ? " (agrees)" : " (DIFFERS from the copy)"));
     else
         line(text, "  Test CRC32: ", "none (no test pass)");
-    line(text, "  AccurateRip v1: ", hex(track.accurateRipV1));
-    line(text, "  AccurateRip v2: ", hex(track.accurateRipV2));
+    line(text, "  AccurateRip v1: ", checksumText(track.accurateRipV1));
+    line(text, "  AccurateRip v2: ", checksumText(track.accurateRipV2));
     line(text, "  AccurateRip: ", verdictText(track.verdict, true));
     if (secureRun) {
         std::string rereads = std::to_string(track.rereadSectors);
@@ -278,6 +266,18 @@ std::string ripSummaryText(const RipReport& report) {
     add(Kind::mismatch, of(Kind::mismatch) == 1 ? "mismatch" : "mismatches");
     add(Kind::notFound, "not in database");
     add(Kind::offline, "not verified");
+    return text;
+}
+
+std::string checksumText(std::uint32_t value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+std::string trackNumberText(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", number);
     return text;
 }
 

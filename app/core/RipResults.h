@@ -2,6 +2,7 @@
 // window so that both say the same thing in the same words.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,3 +25,8 @@ std::string ripSummaryText(const RipReport& report);
 // control characters, line and paragraph separators and direction overrides become blanks,
 // and bytes that are not UTF-8 become U+FFFD, so that no name can start a line of its own.
 std::string oneLineText(std::string_view text);
+
+// A CRC32 or AccurateRip checksum as eight upper-case hex digits, as rippers' logs show them.
+std::string checksumText(std::uint32_t value);
+// A track number as two digits: "01".
+std::string trackNumberText(int number);
