@@ -16,6 +16,7 @@
 #include "DiscSession.h"
 #include "EventQueue.h"
 #include "IniFile.h"
+#include "JobSettings.h"
 #include "RipNaming.h"
 #include "RipReportText.h"
 #include "RipSettings.h"
@@ -190,7 +191,8 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
 
 int ripCommand(const std::vector<std::string>& words) {
     std::vector<std::string> valued = {"--format", "--out",  "--drive",
-                                       "--tracks", "--mode", "--offset"};
+                                       "--tracks", "--mode", "--offset",
+                                       "--jobs"};
     valued.insert(valued.end(), kRipNamingOptions.begin(), kRipNamingOptions.end());
     const Arguments arguments(words, valued, {"--cddb", "--test", "--json"});
     if (!arguments.positional().empty())
@@ -207,6 +209,9 @@ int ripCommand(const std::vector<std::string>& words) {
     std::optional<std::int32_t> offset;
     if (arguments.value("--offset"))
         offset = arguments.integer("--offset", 0, -kMaxReadOffset, kMaxReadOffset);
+
+    std::optional<int> jobs;
+    if (arguments.value("--jobs")) jobs = arguments.integer("--jobs", 0, 0, kMaxJobs);
 
     const TIniFile settings(quillon::paths::settingsFile().string());
     DiscSession disc;
@@ -249,6 +254,7 @@ int ripCommand(const std::vector<std::string>& words) {
     request.mode = mode;
     request.offset = offset;
     if (arguments.has("--test")) request.test = true;
+    request.jobs = jobs;
     job.start(request);
     while (job.working()) {
         events.runPending(std::chrono::milliseconds(100));

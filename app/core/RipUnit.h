@@ -40,6 +40,21 @@
 
 enum class RipButton { cancel, close };
 
+// Where a rip with several encoders stands: the track the drive is reading, every track an
+// encoder is working on, and the whole disc (reading and encoding of every checked track,
+// weighted by length).
+struct RipProgress {
+    struct Track {
+        std::size_t row = 0;
+        std::string caption;  // the row's caption ("01", "02", ...)
+        std::string name;     // the row's file name
+        int percent = 0;      // 0 to 100
+    };
+    std::optional<Track> reading;  // none once every track is read
+    std::vector<Track> encoding;   // in row order
+    int discPercent = 0;           // 0 to 100
+};
+
 // What the rip window (or quillon-cli) does for the job. Every call comes on the owner's
 // thread.
 class RipObserver {
@@ -72,6 +87,8 @@ class RipObserver {
     }
     // The job is over (finished, cancelled or failed) and this is what it found.
     virtual void ripReported(const RipReport& report) { (void)report; }
+    // A rip with several encoders moved on; the single-encoder rip never calls this.
+    virtual void progressChanged(const RipProgress& progress) { (void)progress; }
 };
 
 // What the main window hands the job when the rip window is shown.
@@ -92,6 +109,8 @@ struct RipRequest {
     std::optional<RipReadMode> mode;
     std::optional<std::int32_t> offset;
     std::optional<bool> test;
+    // Encoders at work at once, 0 meaning one per core; without it, [Rip] jobs decides.
+    std::optional<int> jobs;
 };
 
 enum class RipOutcome {
