@@ -89,6 +89,10 @@ void TOpusOut::Prepare() {
         if (const int result = ope_encoder_ctl(m_encoder, OPUS_SET_BITRATE(m_bitrate * 1000));
             result != OPE_OK)
             raiseEncoderError(result);
+        if (m_serial)
+            if (const int result = ope_encoder_ctl(m_encoder, OPE_SET_SERIALNO(*m_serial));
+                result != OPE_OK)
+                raiseEncoderError(result);
     } catch (...) {
         ope_comments_destroy(comments);
         releaseEncoder();

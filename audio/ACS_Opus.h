@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ class TOpusOut : public TACSOutput {
     // empty tags (as on creation) add none. Set while the sink is not busy.
     const TrackTags& Tags() const { return m_tags; }
     void SetTags(const TrackTags& tags) { m_tags = tags; }
+    // The Ogg stream's serial number. Without one the encoder library picks it from the C
+    // library's shared random sequence, so the same audio would not give the same file twice
+    // once several encoders run at once.
+    void SetSerial(int32_t serial) { m_serial = serial; }
 
     static constexpr int kDefaultBitrate = 160;
 
@@ -48,6 +53,7 @@ class TOpusOut : public TACSOutput {
     std::string m_fileName;
     int m_bitrate = kDefaultBitrate;
     TrackTags m_tags;
+    std::optional<int32_t> m_serial;
 
     std::unique_ptr<PendingFile> m_file;
     std::string m_ioError;

@@ -15,6 +15,7 @@
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "JobSettings.h"
+#include "SinkDone.h"
 #include "SourceTags.h"
 
 namespace fs = std::filesystem;
@@ -96,32 +97,6 @@ std::unique_ptr<TACSOutput> makeSink(const BatchOptions& options, const std::str
     }
     throw EACSException("Unknown output format");
 }
-
-// The end of one sink's run, waited for by the batch worker that started it.
-class DoneSignal {
-  public:
-    void attach(TACSOutput& sink) {
-        sink.OnDone = [this](TACSOutput*) {
-            std::lock_guard lock(m_lock);
-            m_done = true;
-            m_signal.notify_all();
-        };
-    }
-    // Holding the lock once more lets a handler that is still on its way out finish first.
-    ~DoneSignal() { std::lock_guard lock(m_lock); }
-    DoneSignal() = default;
-    DoneSignal(const DoneSignal&) = delete;
-    DoneSignal& operator=(const DoneSignal&) = delete;
-    void wait() {
-        std::unique_lock lock(m_lock);
-        m_signal.wait(lock, [this] { return m_done; });
-    }
-
-  private:
-    std::mutex m_lock;
-    std::condition_variable m_signal;
-    bool m_done = false;
-};
 
 void removeQuietly(const std::string& path) {
     std::error_code error;
@@ -337,8 +312,7 @@ void BatchConverter::convert(std::size_t index) {
             throw EACSException("The folder \"" + fs::path(output).parent_path().string() +
                                 "\" cannot be made: " + folderError.message());
         std::unique_ptr<TACSFileIn> source = makeSource(m_inputs[index].path);
-        // Made before the sink, so that it outlives the sink's worker, which signals it.
-        DoneSignal done;
+        SinkDone done;
         std::unique_ptr<TACSOutput> sink =
             makeSink(m_options, part, readSourceTags(m_inputs[index].path));
         done.attach(*sink);

@@ -61,7 +61,6 @@ std::string processingCaption(const TrackRow& row) {
 
 RipJob::RipJob(RipObserver& observer, Post post) : m_observer(observer), m_post(std::move(post)) {
     m_waveIn.SetLoop(false);
-    m_vorbisOut.SetSerial(0);
     // These run on the sink's worker: they only hand the report over.
     const std::weak_ptr<char> alive = m_alive;
     const Post handOver = m_post;
@@ -87,6 +86,8 @@ RipJob::RipJob(RipObserver& observer, Post post) : m_observer(observer), m_post(
 RipJob::~RipJob() {
     m_alive.reset();
     if (m_convertingRow && m_sink) m_sink->Stop();
+    // The encoders of a rip with several go with the job; whatever is unfinished is dropped.
+    m_encoders.reset();
 }
 
 void RipJob::start(const RipRequest& request) {
@@ -104,6 +105,12 @@ void RipJob::start(const RipRequest& request) {
     m_outcome = RipOutcome::none;
     setCaption(kRipIdleCaption);
     prepareReading();
+    if (m_request.format != OutputFormat::wav) {
+        if (const int jobs = encoderCount(); jobs > 1) {
+            parallelPass(jobs);
+            return;
+        }
+    }
     switch (m_request.format) {
         case OutputFormat::wav:
             wavPass();
@@ -123,6 +130,7 @@ void RipJob::buttonClicked() {
     if (m_button != RipButton::close) {
         m_cancel = m_observer.confirmCancel();
         if (m_cancel && m_convertingRow && m_sink) m_sink->Stop();
+        if (m_cancel && m_encoders) m_encoders->cancel();
         return;
     }
     m_observer.closeWindow();
@@ -220,13 +228,18 @@ bool RipJob::ripRow(std::size_t index, const std::string& path, const std::strin
         case TrackRipResult::Outcome::readFailed:
             break;
     }
-    fail(result.message);
+    m_readError = result.message;
     return false;
 }
 
 void RipJob::markLastTrack(TrackRipReport::Outcome outcome, const std::string& error) {
-    if (m_report.tracks.empty()) return;
-    TrackRipReport& track = m_report.tracks.back();
+    if (!m_report.tracks.empty()) markTrack(m_report.tracks.size() - 1, outcome, error);
+}
+
+void RipJob::markTrack(std::size_t report, TrackRipReport::Outcome outcome,
+                       const std::string& error) {
+    if (report >= m_report.tracks.size()) return;
+    TrackRipReport& track = m_report.tracks[report];
     if (track.outcome == TrackRipReport::Outcome::failed) return;
     track.outcome = outcome;
     if (!error.empty()) track.error = error;
@@ -364,7 +377,7 @@ void RipJob::wavPass() {
     for (std::size_t index = nextChecked(0); index < rows; index = nextChecked(index + 1)) {
         const TrackRow& row = startRow(index);
         lastOutput = outputPath(m_request.outputFolder, row.name);
-        if (!ripRow(index, lastOutput, lastOutput, 100)) return;
+        if (!ripRow(index, lastOutput, lastOutput, 100)) return fail(m_readError);
         if (m_cancel) break;
     }
     if (m_cancel) {
@@ -384,7 +397,7 @@ void RipJob::mp3Pass() {
         const TrackRow& row = startRow(index);
         const std::string output = outputPath(m_request.outputFolder, row.name);
         const std::string temp = output + kTemporarySuffix;
-        if (!ripRow(index, temp, output, 40)) return;
+        if (!ripRow(index, temp, output, 40)) return fail(m_readError);
         if (m_cancel) {
             markLastTrack(TrackRipReport::Outcome::cancelled);
             if (m_fileCreated) partialTemp = temp;
@@ -427,28 +440,11 @@ void RipJob::mp3Pass() {
 }
 
 TACSOutput& RipJob::prepareSink(const std::string& output, std::size_t index) {
-    switch (m_request.format) {
-        case OutputFormat::flac:
-            // Verification is always on in the sink: the decoded samples must be the disc's.
-            m_flacOut.SetFileName(output);
-            m_flacOut.SetCompressionLevel(m_settings.flacLevel);
-            m_flacOut.SetTags(trackTags(index));
-            return m_flacOut;
-        case OutputFormat::opus:
-            m_opusOut.SetFileName(output);
-            m_opusOut.SetBitrate(m_settings.opusBitrate);
-            m_opusOut.SetTags(trackTags(index));
-            return m_opusOut;
-        case OutputFormat::wav:
-        case OutputFormat::mp3:
-        case OutputFormat::ogg:
-            break;
-    }
-    m_vorbisOut.SetDelay(16 - 5 * m_settings.oggCpu);
-    m_vorbisOut.SetFileName(output);
-    m_vorbisOut.SetCompression(static_cast<float>(m_settings.oggCompression) / 100.0f);
-    m_vorbisOut.SetTags(trackTags(index));
-    return m_vorbisOut;
+    TACSOutput& sink = m_request.format == OutputFormat::flac   ? static_cast<TACSOutput&>(m_flacOut)
+                       : m_request.format == OutputFormat::opus ? static_cast<TACSOutput&>(m_opusOut)
+                                                                : static_cast<TACSOutput&>(m_vorbisOut);
+    setUpRipSink(sink, m_request.format, m_settings, output, trackTags(index));
+    return sink;
 }
 
 void RipJob::sinkPass() {
@@ -460,7 +456,7 @@ void RipJob::sinkPass() {
     const TrackRow& row = startRow(index);
     const std::string output = outputPath(m_request.outputFolder, row.name);
     const std::string temp = output + kTemporarySuffix;
-    if (!ripRow(index, temp, output, 40)) return;
+    if (!ripRow(index, temp, output, 40)) return fail(m_readError);
     if (m_cancel) {
         markLastTrack(TrackRipReport::Outcome::cancelled);
         if (m_fileCreated) removeQuietly(temp);
@@ -553,4 +549,5 @@ void RipJob::setButton(RipButton button) {
 void RipJob::afterStep(int gauge) {
     m_observer.processEvents();
     setGauge(gauge);
+    if (m_encoders) followEncoders();
 }

@@ -33,6 +33,7 @@
 #include "Disc.h"
 #include "DiscMetadata.h"
 #include "IniFile.h"
+#include "RipEncoders.h"
 #include "RipReport.h"
 #include "RipSettings.h"
 #include "SectorReader.h"
@@ -159,6 +160,15 @@ class RipJob {
     void mp3Pass();
     // Ogg, FLAC and Opus: each track ripped to a temporary WAV, then encoded by the sink.
     void sinkPass();
+    // Any encoded format with several encoders: the tracks are read one after another while
+    // the encoders work through the ones already read.
+    void parallelPass(int jobs);
+    // Takes in what the encoders finished and shows where the rip stands.
+    void followEncoders();
+    void collectEncoders();
+    void publishProgress();
+    // How many encoders the rip uses: 1 keeps to reading and encoding in turn.
+    int encoderCount() const;
     // The sink of the request's format, set up for the next track.
     TACSOutput& prepareSink(const std::string& output, std::size_t index);
     void sinkProgress(int progress);
@@ -170,13 +180,15 @@ class RipJob {
     const TrackRow& startRow(std::size_t index);
     // Ends a WAV or MP3 pass, cancelled or done.
     void endPass();
-    // Rips row `index` to path (the output file `output` in the end); false when the job ended
-    // with an error.
+    // Rips row `index` to path (the output file `output` in the end); false when the reading
+    // failed, with the reason in m_readError.
     bool ripRow(std::size_t index, const std::string& path, const std::string& output,
                 int gaugeSpan);
     void fail(const std::string& message);
     // Marks what became of the track last ripped, when the job learns it after the reading.
     void markLastTrack(TrackRipReport::Outcome outcome, const std::string& error = {});
+    void markTrack(std::size_t report, TrackRipReport::Outcome outcome,
+                   const std::string& error = {});
     // Everything the rip needs before its first track: the reading settings, the disc's
     // reader and layout, and the AccurateRip lookup started in the background.
     void prepareReading();
@@ -209,6 +221,7 @@ class RipJob {
     RipReport m_report;
     std::vector<int> m_slots;    // per reported track: its slot in the AccurateRip entry, or -1
     bool m_fileCreated = false;  // the last row's copy pass created its file
+    std::string m_readError;     // why the last row's reading failed
     std::uint32_t m_shownRereads = 0;
     std::size_t m_shownUnsettled = 0;
     bool m_cancel = false;
@@ -228,4 +241,19 @@ class RipJob {
     TFlacOut m_flacOut;
     TOpusOut m_opusOut;
     TACSOutput* m_sink = nullptr;  // the one converting, while m_convertingRow is set
+
+    // A rip with several encoders: the tracks handed to them, in the order read.
+    struct Handed {
+        std::size_t row = 0;
+        std::size_t report = 0;  // its place in m_report.tracks
+        std::uint32_t frames = 0;
+        bool ended = false;  // its end was taken in
+    };
+    std::unique_ptr<RipEncoders> m_encoders;
+    std::vector<Handed> m_handed;
+    std::optional<std::size_t> m_readingRow;
+    std::uint64_t m_discFrames = 0;  // of every checked row
+    std::uint64_t m_framesRead = 0;  // of the rows read to the end
+    std::string m_encodeError;       // the first encoding that failed
+    std::optional<RipProgress> m_shownProgress;
 };

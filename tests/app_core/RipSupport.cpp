@@ -84,6 +84,9 @@ void RipFixture::SetUp() {
     // the real AccurateRip database (port 1 refuses at once).
     writeSetting("Reading", "mode", "fast");
     writeSetting("AccurateRip", "server", "127.0.0.1:1");
+    // Most tests follow one track read and then encoded; the tests of several encoders ask
+    // for them.
+    writeSetting("Rip", "jobs", "1");
 }
 
 void RipFixture::TearDown() {

@@ -38,7 +38,9 @@ class RipWindowTest : public ::testing::Test {
         writeBytes("settings.ini", toBytes("[Folder]\nwav folder=out\nmp3 folder=out\n"
                                            "Ogg folder=out\nopen=False\n"
                                            // no test asks the real AccurateRip database
-                                           "[AccurateRip]\nserver=127.0.0.1:1\n"));
+                                           "[AccurateRip]\nserver=127.0.0.1:1\n"
+                                           // one track read, then encoded, at a time
+                                           "[Rip]\njobs=1\n"));
         std::filesystem::create_directory("out");
         main = std::make_unique<TMainForm>();
         rip = std::make_unique<TRipPropressForm>(*main);
