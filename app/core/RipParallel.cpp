@@ -61,6 +61,7 @@ void RipJob::parallelPass(int jobs) {
         const std::string output = outputPath(m_request.outputFolder, row.name);
         const std::string temp = output + kTemporarySuffix;
         m_readingRow = index;
+        setGauge(0);
         publishProgress();
         const bool read = ripRow(index, temp, output, 100);
         m_readingRow.reset();

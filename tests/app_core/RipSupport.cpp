@@ -76,6 +76,12 @@ void RecordingObserver::ripReported(const RipReport& report) {
     reports.push_back(report);
 }
 
+void RecordingObserver::progressChanged(const RipProgress& shown) {
+    note();
+    progress.push_back(shown);
+    if (onProgress) onProgress(shown);
+}
+
 void RipFixture::SetUp() {
     std::filesystem::create_directory(m_temp.path() / "discs");
     std::filesystem::create_directory(out());

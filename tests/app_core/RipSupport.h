@@ -34,6 +34,7 @@ class RecordingObserver : public RipObserver {
     void readingChanged(std::uint32_t rereadSectors,
                         const std::vector<std::string>& unsettledPositions) override;
     void ripReported(const RipReport& report) override;
+    void progressChanged(const RipProgress& progress) override;
 
     std::vector<std::string> captions;
     std::vector<int> gauges;
@@ -47,12 +48,14 @@ class RecordingObserver : public RipObserver {
     int eventRounds = 0;
     std::vector<std::pair<std::uint32_t, std::vector<std::string>>> readings;
     std::vector<RipReport> reports;
+    std::vector<RipProgress> progress;
     bool answerYes = true;
     // Whether every report came on the thread that created the observer.
     bool onOwnerThread = true;
 
     std::function<void()> onProcessEvents;
     std::function<void(int)> onGauge;
+    std::function<void(const RipProgress&)> onProgress;
 
   private:
     void note();

@@ -19,23 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The threads of this process, for telling that a batch left none behind.
-size_t threadCount() {
-    return static_cast<size_t>(
-        std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
-}
-
-// Every file under the folder, by its path relative to it, with its bytes.
-std::map<std::string, std::vector<uint8_t>> filesUnder(const fs::path& folder) {
-    std::map<std::string, std::vector<uint8_t>> files;
-    if (!fs::exists(folder)) return files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
-            files[entry.path().lexically_relative(folder).string()] =
-                readBytes(entry.path().string());
-    return files;
-}
-
 // Runs a batch to its end and keeps what its events told.
 class Batch {
   public:

@@ -93,3 +93,19 @@ std::vector<int16_t> pcm16Samples(const std::vector<uint8_t>& bytes, size_t offs
         out.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
     return out;
 }
+
+std::map<std::string, std::vector<uint8_t>> filesUnder(const std::filesystem::path& folder) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    if (!std::filesystem::exists(folder)) return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).string()] =
+                readBytes(entry.path().string());
+    return files;
+}
+
+std::size_t threadCount() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                      std::filesystem::directory_iterator()));
+}

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ class TempDir {
 };
 
 std::vector<uint8_t> readBytes(const std::string& path);
+// Every file under the folder, by its path relative to it, with its bytes.
+std::map<std::string, std::vector<uint8_t>> filesUnder(const std::filesystem::path& folder);
+// The threads of this process, for telling that a job left none behind.
+std::size_t threadCount();
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // The canonical 44-byte header followed by data.
