@@ -70,13 +70,13 @@ RipEncodersView::RipEncodersView(QWidget* parent) : QWidget(parent) {
     m_area->setWidget(m_rowsWidget);
     layout->addWidget(m_area);
 
-    m_discRow = new QWidget(this);
-    auto* discLayout = new QHBoxLayout(m_discRow);
+    auto* discRow = new QWidget(this);
+    auto* discLayout = new QHBoxLayout(discRow);
     discLayout->setContentsMargins(0, 0, 0, 0);
-    discLayout->addWidget(new QLabel(QStringLiteral("Whole disc"), m_discRow), 1);
-    m_discBar = makeBar(m_discRow, "discgauge");
+    discLayout->addWidget(new QLabel(QStringLiteral("Whole disc"), discRow), 1);
+    m_discBar = makeBar(discRow, "discgauge");
     discLayout->addWidget(m_discBar);
-    layout->addWidget(m_discRow);
+    layout->addWidget(discRow);
     reset();
 }
 

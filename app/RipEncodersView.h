@@ -56,7 +56,6 @@ class RipEncodersView : public QWidget {
     QScrollArea* m_area;
     QWidget* m_rowsWidget;
     QVBoxLayout* m_rowsLayout;
-    QWidget* m_discRow;
     QProgressBar* m_discBar;
     std::vector<Row> m_rows;    // made as needed, kept for reuse
     std::size_t m_roomFor = 0;  // lines the area has room for in this job
