@@ -10,11 +10,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 
 #include "DesktopNotifier.h"
 #include "MainUnit.h"
 #include "Playlist.h"
+#include "RipEncodersView.h"
 #include "RipResults.h"
 #include "RipUtility.h"
 #include "Shell.h"
@@ -40,6 +42,8 @@ TRipPropressForm::TRipPropressForm(TMainForm& mainForm)
     spSkinButtonStop = ui->spSkinButtonStop;
     m_reading = ui->readinglabel;
     m_results = ui->resultlist;
+    m_encoders = ui->encoders;
+    m_encoders->reset();
     setFixedSize(kWidth, kWorkingHeight);
     connect(spSkinButtonStop, &QPushButton::clicked, this,
             &TRipPropressForm::spSkinButtonStopClick);
@@ -101,7 +105,9 @@ void TRipPropressForm::start() {
     m_reading->clear();
     m_results->clear();
     m_results->hide();
-    setFixedSize(kWidth, kWorkingHeight);
+    // A single-encoder job never reports its encoders: the area stays hidden for it.
+    m_encoders->reset();
+    fitHeight();
     m_job->start(request);
 }
 
@@ -138,7 +144,24 @@ void TRipPropressForm::ripReported(const RipReport& report) {
                                .arg(QString::fromStdString(trackResultText(track))));
     m_reading->setText(QString::fromStdString(ripSummaryText(report)));
     m_results->show();
-    setFixedSize(kWidth, kResultsHeight);
+    // The tracks' own lines are over; the whole disc's bar keeps its last value.
+    m_encoders->showEnded();
+    fitHeight();
+}
+
+void TRipPropressForm::progressChanged(const RipProgress& progress) {
+    // Once the job has reported, the room is the results'; late news changes nothing.
+    if (m_report) return;
+    const bool firstNews = m_encoders->isHidden();
+    m_encoders->show();
+    if (m_encoders->showProgress(progress) || firstNews) fitHeight();
+}
+
+void TRipPropressForm::fitHeight() {
+    int height = m_report ? kResultsHeight : kWorkingHeight;
+    if (!m_encoders->isHidden())
+        height += m_encoders->neededHeight() + std::max(layout()->spacing(), 0);
+    setFixedSize(kWidth, height);
 }
 
 void TRipPropressForm::gaugeChanged(int value) {

@@ -13,6 +13,7 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class RipEncodersView;
 class TMainForm;
 namespace Ui {
 class TRipPropressForm;
@@ -66,6 +67,10 @@ class TRipPropressForm : public QDialog, private RipObserver {
     void readingChanged(std::uint32_t rereadSectors,
                         const std::vector<std::string>& unsettledPositions) override;
     void ripReported(const RipReport& report) override;
+    void progressChanged(const RipProgress& progress) override;
+    // The window's fixed height for what it shows: the working window or the results, and
+    // the parallel area below them when a rip with several encoders revealed it.
+    void fitHeight();
     void announceEnd();
     // The album's .m3u8 beside the files of a finished rip of a named disc.
     void writePlaylist();
@@ -75,8 +80,9 @@ class TRipPropressForm : public QDialog, private RipObserver {
     std::unique_ptr<Ui::TRipPropressForm> ui;
     QProgressBar* Gauge1;
     QPushButton* spSkinButtonStop;
-    QLabel* m_reading;       // the current track's careful reading, then the summary
-    QListWidget* m_results;  // one line per track once the job has reported
+    QLabel* m_reading;            // the current track's careful reading, then the summary
+    QListWidget* m_results;       // one line per track once the job has reported
+    RipEncodersView* m_encoders;  // shown once a job reports several encoders' progress
     std::unique_ptr<RipJob> m_job;
     std::size_t m_rowsAsked = 0;        // checked rows when the job started
     TrackList m_rowsAtStart;            // the rows as the job found them

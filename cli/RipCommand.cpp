@@ -10,6 +10,8 @@
 #include <iostream>
 #include <set>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "CddbLookup.h"
 #include "CliSupport.h"
@@ -100,13 +102,15 @@ class CliRipObserver : public RipObserver {
         std::cerr << printable(caption) << "\n";
     }
     void gaugeChanged(int value) override {
-        if (!m_showBar) return;
+        // With several encoders the status line of progressChanged takes the bar's place.
+        if (!m_showBar || m_parallel) return;
         constexpr int width = 40;
         std::string bar(static_cast<size_t>(std::clamp(value, 0, 100) * width / 100), '#');
         bar.resize(width, '.');
         std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), std::clamp(value, 0, 100));
         std::fflush(stderr);
         m_barShown = true;
+        m_statusWidth = width + 7;
     }
     void buttonChanged(RipButton) override {}
     void rowUnchecked(std::size_t) override {}
@@ -123,6 +127,23 @@ class CliRipObserver : public RipObserver {
     }
     void processEvents() override { cancelOnInterrupt(); }
     void ripReported(const RipReport& report) override { m_report = report; }
+    void progressChanged(const RipProgress& progress) override {
+        m_parallel = true;
+        if (m_showBar) {
+            drawStatusLine(progress);
+        } else {
+            // A log gets one line per track done, not a line per report.
+            for (const RipProgress::Track& track : m_encoding) {
+                const bool left = std::none_of(
+                    progress.encoding.begin(), progress.encoding.end(),
+                    [&](const RipProgress::Track& now) { return now.row == track.row; });
+                if (left)
+                    std::cerr << "Encoded " << printable(track.caption) << " "
+                              << printable(track.name) << "\n";
+            }
+        }
+        m_encoding = progress.encoding;
+    }
 
     const std::optional<RipReport>& report() const { return m_report; }
 
@@ -136,12 +157,48 @@ class CliRipObserver : public RipObserver {
     void endBar() {
         if (m_barShown) std::fputc('\n', stderr);
         m_barShown = false;
+        m_statusWidth = 0;
     }
 
   private:
+    // "[reading 03 45%] [encoding 01 80% 02 30%] disc 34%" over the last status line.
+    void drawStatusLine(const RipProgress& progress) {
+        auto percent = [](int value) { return std::to_string(std::clamp(value, 0, 100)) + "%"; };
+        std::string line = "[reading ";
+        line += progress.reading ? printable(progress.reading->caption) + " " +
+                                       percent(progress.reading->percent)
+                                 : std::string("done");
+        line += "]";
+        if (!progress.encoding.empty()) {
+            line += " [encoding";
+            for (const RipProgress::Track& track : progress.encoding)
+                line += " " + printable(track.caption) + " " + percent(track.percent);
+            line += "]";
+        }
+        line += " disc " + percent(progress.discPercent);
+        // One terminal line, cut where a UTF-8 character starts.
+        constexpr std::size_t kColumns = 100;
+        if (line.size() > kColumns) {
+            std::size_t cut = kColumns;
+            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+                --cut;
+            line.resize(cut);
+        }
+        // Blanks over what is left of a longer line before.
+        const std::size_t drawn = line.size();
+        if (drawn < m_statusWidth) line.append(m_statusWidth - drawn, ' ');
+        m_statusWidth = drawn;
+        std::fprintf(stderr, "\r%s", line.c_str());
+        std::fflush(stderr);
+        m_barShown = true;
+    }
+
     RipJob* m_job = nullptr;
     bool m_showBar = ::isatty(STDERR_FILENO) != 0;
     bool m_barShown = false;
+    bool m_parallel = false;                     // the job reports several encoders' progress
+    std::size_t m_statusWidth = 0;               // bytes of the last status line
+    std::vector<RipProgress::Track> m_encoding;  // the last report's encoding tracks
     bool m_cancelSent = false;
     std::optional<RipReport> m_report;
 };
@@ -190,9 +247,8 @@ void fillTrackList(DiscSession& disc, TrackList& list, OutputFormat format, bool
 }  // namespace
 
 int ripCommand(const std::vector<std::string>& words) {
-    std::vector<std::string> valued = {"--format", "--out",  "--drive",
-                                       "--tracks", "--mode", "--offset",
-                                       "--jobs"};
+    std::vector<std::string> valued = {"--format", "--out",    "--drive", "--tracks",
+                                       "--mode",   "--offset", "--jobs"};
     valued.insert(valued.end(), kRipNamingOptions.begin(), kRipNamingOptions.end());
     const Arguments arguments(words, valued, {"--cddb", "--test", "--json"});
     if (!arguments.positional().empty())
