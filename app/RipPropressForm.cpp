@@ -116,7 +116,7 @@ void TRipPropressForm::spSkinButtonStopClick() {
 }
 
 void TRipPropressForm::captionChanged(const std::string& caption) {
-    setWindowTitle(QString::fromStdString(caption));
+    setWindowTitle(QString::fromStdString(oneLineText(caption)));
     // A new track: what the reading of the last one had to do no longer applies.
     if (caption.starts_with("Processing:") && !m_report) m_reading->clear();
 }

@@ -226,4 +226,26 @@ TEST_F(RipWindowParallelTest, ASingleEncoderRipAfterwardsLooksAsBefore) {
     EXPECT_TRUE(fitsInside(*rip, windowParts()));
 }
 
+TEST_F(RipWindowParallelTest, ARipWithTwoEncodersShowsThemAndEndsWithTheWholeDisc) {
+    writeBytes("settings.ini", toBytes("[Folder]\nOgg folder=out\nopen=False\n"
+                                       "[AccurateRip]\nserver=127.0.0.1:1\n[Rip]\njobs=2\n"));
+    QTest::mouseClick(main->findChild<QRadioButton*>("oggcheck"), Qt::LeftButton);
+    bool revealed = false;
+    int encodingLinesSeen = 0;
+    ripWith([&] {
+        revealed |= !view()->isHidden();
+        if (revealed && results()->isHidden())
+            encodingLinesSeen = std::max(encodingLinesSeen, int(encoderLines().size()));
+        return closeWhenFinished();
+    });
+    EXPECT_TRUE(revealed);
+    EXPECT_GE(encodingLinesSeen, 1);
+    EXPECT_EQ(discBar()->value(), 100);
+    EXPECT_EQ(rip->job().outcome(), RipOutcome::finished);
+    EXPECT_TRUE(std::filesystem::exists("out/Track-01.Ogg"));
+    EXPECT_TRUE(std::filesystem::exists("out/Track-02.Ogg"));
+    EXPECT_FALSE(results()->isHidden());
+    EXPECT_TRUE(fitsInside(*rip, windowParts()));
+}
+
 }  // namespace
