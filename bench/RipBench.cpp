@@ -3,7 +3,9 @@
 // image with dd behind a WAV header, then encoded with lame -b 128 --cbr or oggenc -q 2. Those
 // rips read in fast mode, which must cost no more than dd's copying; a secure rip to WAV is
 // timed against cd-paranoia's verifying read of the same image, when cd-paranoia is installed.
-// The two commands of each pair alternate; the medians and their ratio are printed. A missed
+// An MP3 rip with two encoders is timed against one encoder, and against cd-paranoia followed
+// by lame on both cores. The two commands of each pair alternate; the medians and their ratio
+// are printed. A missed
 // target is reported, not failed; only a failing command or a missing tool fails the run.
 #include <cstdio>
 #include <filesystem>
@@ -30,7 +32,8 @@ const char* const kUsage =
     "cutting the tracks out of the image with dd and encoding them with lame -b 128 --cbr or\n"
     "oggenc -q 2, and a secure rip to WAV against 'cd-paranoia -d IMAGE -B' (when installed),\n"
     "a secure rip to FLAC against cd-paranoia and 'flac -5', and an Opus rip against dd and\n"
-    "'opusenc --bitrate 160' (when installed),\n"
+    "'opusenc --bitrate 160' (when installed), an MP3 rip with --jobs 2 against --jobs 1 and\n"
+    "against cd-paranoia followed by 'xargs -P 2 lame',\n"
     "alternating the two sides, and prints the medians and their ratio.\n"
     "\n"
     "  --runs N        runs of each command (default 3, or $QUILLON_BENCH_RUNS)\n"
@@ -60,6 +63,9 @@ constexpr double kTarget = 1.05;
 constexpr double kSecureTarget = 0.5;
 // A secure FLAC rip against cd-paranoia's read plus flac -5 of each track.
 constexpr double kFlacTarget = 0.7;
+// Two encoders on two cores against one; and against cd-paranoia then lame on both cores.
+constexpr double kParallelTarget = 0.6;
+constexpr double kParallelPipelineTarget = 0.65;
 
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
@@ -126,6 +132,44 @@ void writeHeaders(const DiscImage& image, const fs::path& folder) {
     }
 }
 
+// The rip with two encoders: against the same rip with one, and against cd-paranoia's
+// verifying read followed by lame on both cores (xargs -P 2), read securely as cd-paranoia does.
+void addParallelPairs(std::vector<Pair>& pairs, const DiscImage& image, const std::string& cli,
+                      const std::string& drive, const std::string& lame, const std::string& shell) {
+    const fs::path root = fs::current_path();
+    const auto rip = [&](const std::string& folder, const std::string& jobs,
+                         const std::string& mode) {
+        const fs::path out = root / folder;
+        return Command{{cli, "rip", "--format", "mp3", "--out", out.string(), "--drive", drive,
+                        "--jobs", jobs, "--mode", mode},
+                       (out / (trackName(kTracks) + ".mp3")).string(),
+                       (root / (folder + ".log")).string(),
+                       out};
+    };
+    pairs.push_back({"mp3 j2", "quillon --jobs 1", rip("q-mp3-j2", "2", "fast"),
+                     rip("q-mp3-j1", "1", "fast"), kParallelTarget});
+    const Tools paranoia = findTools({"cd-paranoia", "xargs"});
+    if (!paranoia.missing.empty()) {
+        std::fprintf(stderr, "quillon-rip-bench: cd-paranoia or xargs is missing; the parallel "
+                             "MP3 rip is not timed against them\n");
+        return;
+    }
+    const fs::path out = root / "p-mp3";
+    char last[40];
+    std::snprintf(last, sizeof last, "track%.2d.cdda.wav.mp3", kTracks);
+    pairs.push_back(
+        {"mp3 j2s", "paranoia+lame -P2", rip("q-mp3-j2s", "2", "secure"),
+         Command{{shell, "-c",
+                  "set -e; cd " + shellQuote(out.string()) + " && " +
+                      shellQuote(paranoia.paths[0]) + " -d " + shellQuote(image.sheet.string()) +
+                      " -B && ls *.cdda.wav | " + shellQuote(paranoia.paths[1]) + " -P 2 -I{} " +
+                      shellQuote(lame) + " --quiet -b 128 --cbr {} {}.mp3"},
+                 (out / last).string(),
+                 (root / "p-mp3.log").string(),
+                 out},
+         kParallelPipelineTarget});
+}
+
 void runBench(const Options& options) {
     const Tools tools = findTools({"lame", "oggenc", "sh", "dd"});
     requireCli(options.cli, tools.missing.empty()
@@ -167,9 +211,11 @@ void runBench(const Options& options) {
         return Command{std::move(argv), (folder / (trackName(kTracks) + "." + format)).string(),
                        (root / (prefix + format + ".log")).string(), folder};
     };
+    // One encoder: each track read, then encoded, as the reference scripts do.
     const auto quillon = [&](const std::string& format) {
         const std::string out = (root / ("q-" + format)).string();
-        return side("q-", format, {cli, "rip", "--format", format, "--out", out, "--drive", drive});
+        return side("q-", format,
+                    {cli, "rip", "--format", format, "--out", out, "--drive", drive, "--jobs", "1"});
     };
     const auto reference = [&](const std::string& format, const std::string& encode) {
         const fs::path folder = root / ("r-" + format);
@@ -244,6 +290,8 @@ void runBench(const Options& options) {
                      "quillon-rip-bench: cd-paranoia, flac or opusenc is missing ('bash "
                      "scripts/install-deps.sh' installs them); FLAC and Opus are not timed\n");
     }
+
+    addParallelPairs(pairs, image, cli, drive, lame, shell);
 
     std::fprintf(stderr, "quillon-rip-bench: %d run(s) of each command\n", options.runs);
     const std::vector<Row> rows = timePairs(pairs, options.runs, 8);
