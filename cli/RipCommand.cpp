@@ -133,16 +133,11 @@ class CliRipObserver : public RipObserver {
             drawStatusLine(progress);
         } else {
             // A log gets one line per track done, not a line per report.
-            for (const RipProgress::Track& track : m_encoding) {
-                const bool left = std::none_of(
-                    progress.encoding.begin(), progress.encoding.end(),
-                    [&](const RipProgress::Track& now) { return now.row == track.row; });
-                if (left)
-                    std::cerr << "Encoded " << printable(track.caption) << " "
-                              << printable(track.name) << "\n";
-            }
+            for (std::size_t i = m_finishedShown; i < progress.finished.size(); ++i)
+                std::cerr << "Encoded " << printable(progress.finished[i].caption) << " "
+                          << printable(progress.finished[i].name) << "\n";
         }
-        m_encoding = progress.encoding;
+        m_finishedShown = progress.finished.size();
     }
 
     const std::optional<RipReport>& report() const { return m_report; }
@@ -198,7 +193,7 @@ class CliRipObserver : public RipObserver {
     bool m_barShown = false;
     bool m_parallel = false;                     // the job reports several encoders' progress
     std::size_t m_statusWidth = 0;               // bytes of the last status line
-    std::vector<RipProgress::Track> m_encoding;  // the last report's encoding tracks
+    std::size_t m_finishedShown = 0;  // finished tracks already said
     bool m_cancelSent = false;
     std::optional<RipReport> m_report;
 };

@@ -23,7 +23,7 @@ bool sameTrack(const RipProgress::Track& a, const RipProgress::Track& b) {
 
 bool sameProgress(const RipProgress& a, const RipProgress& b) {
     if (a.discPercent != b.discPercent || a.reading.has_value() != b.reading.has_value() ||
-        a.encoding.size() != b.encoding.size())
+        a.encoding.size() != b.encoding.size() || a.finished.size() != b.finished.size())
         return false;
     if (a.reading && !sameTrack(*a.reading, *b.reading)) return false;
     return std::equal(a.encoding.begin(), a.encoding.end(), b.encoding.begin(), sameTrack);
@@ -43,6 +43,7 @@ int RipJob::encoderCount() const {
 void RipJob::parallelPass(int jobs) {
     m_encoders = std::make_unique<RipEncoders>(m_request.format, m_settings, jobs);
     m_handed.clear();
+    m_finishedRows.clear();
     m_encodeError.clear();
     m_shownProgress.reset();
     m_discFrames = 0;
@@ -112,6 +113,7 @@ void RipJob::collectEncoders() {
         handed.ended = true;
         switch (status.state) {
             case State::done:
+                m_finishedRows.push_back(handed.row);
                 // As in the one-at-a-time rip, a finished Ogg, FLAC or Opus file clears its row;
                 // an MP3 rip leaves the rows as they were.
                 if (m_request.format != OutputFormat::mp3) {
@@ -159,6 +161,8 @@ void RipJob::publishProgress() {
         if (status.state == State::encoding)
             progress.encoding.push_back(track(m_handed[i].row, status.percent));
     }
+    for (const std::size_t row : m_finishedRows)
+        progress.finished.push_back(track(row, 100));
     progress.discPercent =
         m_discFrames == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(work / m_discFrames, 100));
     if (m_shownProgress && sameProgress(*m_shownProgress, progress)) return;

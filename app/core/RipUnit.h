@@ -53,6 +53,7 @@ struct RipProgress {
     };
     std::optional<Track> reading;  // none once every track is read
     std::vector<Track> encoding;   // in row order
+    std::vector<Track> finished;   // the tracks whose files are done, in the order they ended
     int discPercent = 0;           // 0 to 100
 };
 
@@ -251,6 +252,7 @@ class RipJob {
     };
     std::unique_ptr<RipEncoders> m_encoders;
     std::vector<Handed> m_handed;
+    std::vector<std::size_t> m_finishedRows;  // in the order their files were done
     std::optional<std::size_t> m_readingRow;
     std::uint64_t m_discFrames = 0;  // of every checked row
     std::uint64_t m_framesRead = 0;  // of the rows read to the end

@@ -100,10 +100,28 @@ TEST_F(RipCliTest, RipsTheChosenTracksIntoTheFolder) {
     for (const std::string& arguments : std::vector<std::string>{
              "rip --out x", "rip --format aiff --out x", "rip --format wav",
              "rip --format wav --out x --tracks 2-1", "rip --format wav --out x --tracks one",
-             "rip --format wav --out x --drive " + drive() + " --tracks 4", "rip --format wav x"}) {
+             "rip --format wav --out x --drive " + drive() + " --tracks 4", "rip --format wav x",
+             "rip --format mp3 --out x --jobs 65", "rip --format mp3 --out x --jobs -1"}) {
         result = cli(arguments);
         EXPECT_EQ(result.status, 2) << arguments << "\n" << result.output;
     }
+}
+
+TEST_F(RipCliTest, SeveralEncodersSayEachFinishedTrackAndMakeTheSameFiles) {
+    auto result = cli("rip --format mp3 --out one --jobs 1 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(result.output.find("Encoded"), std::string::npos);
+    result = cli("rip --format mp3 --out three --jobs 3 --drive " + drive());
+    ASSERT_EQ(result.status, 0) << result.output;
+    // Not a terminal: one line as each track's file is done, whatever the order.
+    for (const char* line : {"Encoded 01 Track-01.mp3\n", "Encoded 02 Track-02.mp3\n",
+                             "Encoded 03 Track-03.mp3\n"})
+        EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
+    ASSERT_EQ(files("three"), files("one"));
+    for (const std::string& name : files("one"))
+        EXPECT_TRUE(readBytes((m_temp.path() / "one" / name).string()) ==
+                    readBytes((m_temp.path() / "three" / name).string()))
+            << name;
 }
 
 TEST_F(RipCliTest, CddbTitlesBecomeSafeFileNames) {
