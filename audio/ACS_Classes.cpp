@@ -264,6 +264,9 @@ void TACSOutput::Run() {
         std::lock_guard lock(m_errorLock);
         m_lastError.clear();
     }
+    // A stop left from before this run goes; one that another thread asks for while the run
+    // is being prepared must stay, or it would be lost.
+    m_thread.StopRequested = false;
     m_inputInitialised = false;
     try {
         Prepare();
@@ -280,7 +283,6 @@ void TACSOutput::Run() {
     }
     m_thread.runStarted([this] {
         m_busy = true;
-        m_thread.StopRequested = false;
         m_canOutput = true;
     });
 }

@@ -333,7 +333,8 @@ void BatchConverter::convert(std::size_t index) {
             }
         } unregister{this, index};
         sink->Run();
-        // A Stop that came while the run was starting was cleared by the start; repeat it.
+        // A stop that came after the sink was listed but before its run began was cleared
+        // by the start; repeat it.
         if (m_stopping) sink->Stop();
         done.wait();
         error = sink->lastError();

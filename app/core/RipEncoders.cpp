@@ -207,7 +207,8 @@ RipEncodeStatus::State RipEncoders::encodeSinkTask(std::size_t index, const RipE
     bool started = true;
     try {
         sink->Run();
-        // A stop that came while the run was starting was cleared by the start; repeat it.
+        // A stop that came after the sink was listed but before its run began was cleared
+        // by the start; repeat it.
         if (m_cancel) sink->Stop();
         done.wait();
         error = sink->lastError();

@@ -21,12 +21,14 @@ class CollectingSink : public TACSOutput {
     std::vector<uint8_t> collected;
     std::atomic<int> prepares{0}, finishes{0}, steps{0};
     bool failPrepare = false;
+    bool stopWhilePreparing = false;  // as another thread's Stop would come in Run
     bool failFinish = false;
 
   protected:
     void Prepare() override {
         initInput();
         ++prepares;
+        if (stopWhilePreparing) Stop();
         if (failPrepare) throw EACSException("cannot open target");
     }
     bool ProcessChunk(bool abort) override {
@@ -193,6 +195,21 @@ TEST(RunTest, StopWhileIdleDoesNotCutTheNextRun) {
     sink.Run();
     ASSERT_TRUE(done.wait());
     EXPECT_EQ(sink.collected.size(), 50000u);
+}
+
+TEST(RunTest, AStopThatComesWhileTheRunStartsEndsIt) {
+    CollectingSink sink;
+    FakeSource source(pattern(1 << 20));
+    source.gate = true;  // nothing is read unless allowed: only the stop can end the run
+    sink.SetInput(&source);
+    sink.stopWhilePreparing = true;
+    DoneWaiter done(sink);
+    sink.Run();
+    const bool ended = done.wait();
+    source.allowReads(1 << 12);  // a run the stop missed can still end
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(sink.collected.empty());
+    EXPECT_EQ(sink.finishes, 1);
 }
 
 TEST(RunTest, ADoneHandlerCanChainTheNextRunWhenTheWorkerDoesNotSuspend) {
