@@ -150,8 +150,9 @@ void addParallelPairs(std::vector<Pair>& pairs, const DiscImage& image, const st
                      rip("q-mp3-j1", "1", "fast"), kParallelTarget});
     const Tools paranoia = findTools({"cd-paranoia", "xargs"});
     if (!paranoia.missing.empty()) {
-        std::fprintf(stderr, "quillon-rip-bench: cd-paranoia or xargs is missing; the parallel "
-                             "MP3 rip is not timed against them\n");
+        std::fprintf(stderr,
+                     "quillon-rip-bench: cd-paranoia or xargs is missing; the parallel "
+                     "MP3 rip is not timed against them\n");
         return;
     }
     const fs::path out = root / "p-mp3";
@@ -214,8 +215,9 @@ void runBench(const Options& options) {
     // One encoder: each track read, then encoded, as the reference scripts do.
     const auto quillon = [&](const std::string& format) {
         const std::string out = (root / ("q-" + format)).string();
-        return side("q-", format,
-                    {cli, "rip", "--format", format, "--out", out, "--drive", drive, "--jobs", "1"});
+        return side(
+            "q-", format,
+            {cli, "rip", "--format", format, "--out", out, "--drive", drive, "--jobs", "1"});
     };
     const auto reference = [&](const std::string& format, const std::string& encode) {
         const fs::path folder = root / ("r-" + format);

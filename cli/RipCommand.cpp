@@ -191,8 +191,8 @@ class CliRipObserver : public RipObserver {
     RipJob* m_job = nullptr;
     bool m_showBar = ::isatty(STDERR_FILENO) != 0;
     bool m_barShown = false;
-    bool m_parallel = false;                     // the job reports several encoders' progress
-    std::size_t m_statusWidth = 0;               // bytes of the last status line
+    bool m_parallel = false;          // the job reports several encoders' progress
+    std::size_t m_statusWidth = 0;    // bytes of the last status line
     std::size_t m_finishedShown = 0;  // finished tracks already said
     bool m_cancelSent = false;
     std::optional<RipReport> m_report;

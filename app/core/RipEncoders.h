@@ -88,7 +88,7 @@ class RipEncoders {
     const OutputFormat m_format;
     const RipSettings m_settings;
 
-    mutable std::mutex m_lock;  // guards everything below but the atomics
+    mutable std::mutex m_lock;          // guards everything below but the atomics
     std::condition_variable m_work;     // a task was queued, or the queue closed
     std::condition_variable m_changed;  // a task moved on
     std::vector<RipEncodeTask> m_tasks;

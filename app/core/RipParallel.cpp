@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "JobSettings.h"
-#include "SafeFileName.h"
 #include "RipUnit.h"
+#include "SafeFileName.h"
 
 namespace {
 

@@ -440,9 +440,10 @@ void RipJob::mp3Pass() {
 }
 
 TACSOutput& RipJob::prepareSink(const std::string& output, std::size_t index) {
-    TACSOutput& sink = m_request.format == OutputFormat::flac   ? static_cast<TACSOutput&>(m_flacOut)
-                       : m_request.format == OutputFormat::opus ? static_cast<TACSOutput&>(m_opusOut)
-                                                                : static_cast<TACSOutput&>(m_vorbisOut);
+    TACSOutput& sink = m_request.format == OutputFormat::flac ? static_cast<TACSOutput&>(m_flacOut)
+                       : m_request.format == OutputFormat::opus
+                           ? static_cast<TACSOutput&>(m_opusOut)
+                           : static_cast<TACSOutput&>(m_vorbisOut);
     setUpRipSink(sink, m_request.format, m_settings, output, trackTags(index));
     return sink;
 }

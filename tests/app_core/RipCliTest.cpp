@@ -114,8 +114,8 @@ TEST_F(RipCliTest, SeveralEncodersSayEachFinishedTrackAndMakeTheSameFiles) {
     result = cli("rip --format mp3 --out three --jobs 3 --drive " + drive());
     ASSERT_EQ(result.status, 0) << result.output;
     // Not a terminal: one line as each track's file is done, whatever the order.
-    for (const char* line : {"Encoded 01 Track-01.mp3\n", "Encoded 02 Track-02.mp3\n",
-                             "Encoded 03 Track-03.mp3\n"})
+    for (const char* line :
+         {"Encoded 01 Track-01.mp3\n", "Encoded 02 Track-02.mp3\n", "Encoded 03 Track-03.mp3\n"})
         EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
     ASSERT_EQ(files("three"), files("one"));
     for (const std::string& name : files("one"))

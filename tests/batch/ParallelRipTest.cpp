@@ -24,10 +24,10 @@ class ParallelRip : public RipFixture {
         m_metadata.album = "Lantern Songs";
         m_metadata.year = "2019";
         m_metadata.tracks = {{"One", "", "rt-1", "rec-1"},
-                          {"Café Nights", "Guest", "rt-2", "rec-2"},
-                          {"Three", "", "rt-3", "rec-3"},
-                          {"Four", "", "rt-4", "rec-4"},
-                          {"Five", "", "rt-5", "rec-5"}};
+                             {"Café Nights", "Guest", "rt-2", "rec-2"},
+                             {"Three", "", "rt-3", "rec-3"},
+                             {"Four", "", "rt-4", "rec-4"},
+                             {"Five", "", "rt-5", "rec-5"}};
         auto cover = std::make_shared<CoverArt>();
         cover->mimeType = "image/png";
         cover->data = readBytes(std::string(QUILLON_TEST_COVERS) + "/front.png");
