@@ -3,10 +3,11 @@
 // run, so a run that is stopped or fails leaves neither a truncated file nor a damaged
 // earlier one behind: the part file is removed instead. A name that leads (through links)
 // to something other than a regular file, a pipe or a device, is written directly: renaming
-// over it would replace it.
+// over it would replace it. The file put in place keeps the permissions of the one it replaces.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Streams.h"
@@ -33,5 +34,8 @@ class PendingFile {
   private:
     std::string m_path;  // the file to replace: the name with its links followed
     bool m_direct = false;
+    // The permissions of the file replaced, which the new one takes over: a file the user
+    // kept private, or shared with a group, stays so. None for a new file.
+    std::optional<unsigned> m_mode;
     std::unique_ptr<FileStream> m_stream;
 };

@@ -151,6 +151,24 @@ TEST_F(FlacTest, StoppedOrFailedRunLeavesNoFileAndKeepsAnOlderOne) {
     EXPECT_FALSE(exists("failed.flac.part"));
 }
 
+TEST_F(FlacTest, ANewFileTakesOverThePermissionsOfTheOneItReplaces) {
+    const std::vector<uint8_t> pcm = pcm16Bytes(synthesizeTone(0.5, 44100, 2, 440.0));
+    namespace fs = std::filesystem;
+    writeBytes(dir.file("private.flac"), {'o', 'l', 'd'});
+    fs::permissions(dir.file("private.flac"), fs::perms::owner_read | fs::perms::owner_write);
+    writeBytes(dir.file("shared.flac"), {'o', 'l', 'd'});
+    fs::permissions(dir.file("shared.flac"), fs::perms::owner_read | fs::perms::owner_write |
+                                                 fs::perms::group_read | fs::perms::group_write |
+                                                 fs::perms::others_read);
+    for (const char* name : {"private.flac", "shared.flac"}) {
+        const fs::perms before = fs::status(dir.file(name)).permissions();
+        FakeSource source(pcm, 2, 16, 44100);
+        ASSERT_EQ(encode(source, name), "");
+        EXPECT_EQ(decode(name, 16), pcm);
+        EXPECT_EQ(fs::status(dir.file(name)).permissions(), before) << name;
+    }
+}
+
 TEST_F(FlacTest, ALinkKeepsPointingAtTheNewFileAndAPipeIsWrittenStraight) {
     const std::vector<uint8_t> pcm = pcm16Bytes(synthesizeTone(1.0, 44100, 2, 440.0));
     writeBytes(dir.file("real.flac"), {'o', 'l', 'd'});
