@@ -21,11 +21,15 @@ std::string resolvedTarget(const std::string& path) {
 
 }  // namespace
 
+void takePermissionsOf(const std::string& replaced, const std::string& part) {
+    struct stat info {};
+    if (::stat(replaced.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+    (void)::chmod(part.c_str(), info.st_mode & 07777);
+}
+
 PendingFile::PendingFile(const std::string& path) : m_path(resolvedTarget(path)) {
     struct stat info {};
-    const bool exists = ::stat(m_path.c_str(), &info) == 0;
-    m_direct = exists && !S_ISREG(info.st_mode);
-    if (exists && !m_direct) m_mode = info.st_mode & 07777;
+    m_direct = ::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
     m_stream = std::make_unique<FileStream>(m_direct ? m_path : partPath(m_path),
                                             FileStream::Mode::create);
 }
@@ -44,9 +48,7 @@ void PendingFile::commit() {
     }
     m_stream.reset();
     if (m_direct) return;
-    // Permissions the part file cannot take (another owner's file, say) are no reason to
-    // lose the new audio; it then has the usual ones of a new file.
-    if (m_mode) (void)::chmod(partPath(m_path).c_str(), static_cast<mode_t>(*m_mode));
+    takePermissionsOf(m_path, partPath(m_path));
     if (std::rename(partPath(m_path).c_str(), m_path.c_str()) != 0) {
         const std::string reason = std::strerror(errno);
         std::remove(partPath(m_path).c_str());

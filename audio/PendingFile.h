@@ -7,10 +7,15 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "Streams.h"
+
+// Gives the file at `part` the permission bits of the regular file at `replaced`, which it is
+// about to replace, so that a file the user kept private, or shared with a group, stays so.
+// Nothing happens when there is no such file or the bits cannot be set: the new file then has
+// the usual permissions of a new file, which is no reason to lose it.
+void takePermissionsOf(const std::string& replaced, const std::string& part);
 
 class PendingFile {
   public:
@@ -34,8 +39,5 @@ class PendingFile {
   private:
     std::string m_path;  // the file to replace: the name with its links followed
     bool m_direct = false;
-    // The permissions of the file replaced, which the new one takes over: a file the user
-    // kept private, or shared with a group, stays so. None for a new file.
-    std::optional<unsigned> m_mode;
     std::unique_ptr<FileStream> m_stream;
 };

@@ -15,6 +15,7 @@
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "JobSettings.h"
+#include "PendingFile.h"
 #include "SinkDone.h"
 #include "SourceTags.h"
 
@@ -353,6 +354,7 @@ void BatchConverter::convert(std::size_t index) {
         return;
     }
     if (error.empty()) {
+        takePermissionsOf(output, part);
         std::error_code renameError;
         fs::rename(part, output, renameError);
         if (!renameError) {

@@ -230,4 +230,21 @@ TEST_F(BatchConverterTest, AnOutputThatCannotBeWrittenFailsThatFileOnly) {
     EXPECT_TRUE(readBytes(dir.file("out/a.wav")) == readBytes(dir.file("a.wav")));
 }
 
+TEST_F(BatchConverterTest, AReplacedOutputKeepsItsPermissions) {
+    writeMusicWav(dir.file("a.wav"), 0.5);
+    fs::create_directories(dir.file("out"));
+    writeBytes(dir.file("out/a.wav"), {1});
+    fs::permissions(dir.file("out/a.wav"), fs::perms::owner_read | fs::perms::owner_write);
+    BatchOptions options;
+    options.format = BatchFormat::wav;
+    options.outputFolder = dir.file("out");
+    Batch batch;
+    batch.start({{dir.file("a.wav"), ""}}, options);
+    batch.converter.Wait();
+    ASSERT_EQ(batch.converter.fileStatus(0).state, BatchState::done);
+    EXPECT_TRUE(readBytes(dir.file("out/a.wav")) == readBytes(dir.file("a.wav")));
+    EXPECT_EQ(fs::status(dir.file("out/a.wav")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
 }  // namespace
