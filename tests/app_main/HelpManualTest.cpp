@@ -86,6 +86,20 @@ struct Installation {
     }
 };
 
+// Over ssh or in a package's scripts there is no display; Qt would abort before the program
+// could answer.
+TEST(HelpManualTest, VersionAndHelpNeedNoDisplay) {
+    const std::string program = shellQuote(std::string(QUILLON_PROGRAM_DIR) + "/quillon");
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    CommandResult result = runCommand(noDisplay + program + " --version 2>&1");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(result.output.rfind("Quillon ", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find("settings file: "), std::string::npos) << result.output;
+    result = runCommand(noDisplay + program + " --help 2>&1");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Usage: quillon"), std::string::npos) << result.output;
+}
+
 TEST(HelpManualTest, TheBuildTreeKeepsACurrentCopyWhereTheProgramFindsIt) {
     const QString found = findManual(QStringLiteral(QUILLON_PROGRAM_DIR));
     EXPECT_EQ(
