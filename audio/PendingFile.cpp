@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "ACS_Classes.h"
+#include "AtomicReplace.h"
 
 namespace {
 
@@ -20,12 +21,6 @@ std::string resolvedTarget(const std::string& path) {
 }
 
 }  // namespace
-
-void takePermissionsOf(const std::string& replaced, const std::string& part) {
-    struct stat info {};
-    if (::stat(replaced.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
-    (void)::chmod(part.c_str(), info.st_mode & 07777);
-}
 
 PendingFile::PendingFile(const std::string& path) : m_path(resolvedTarget(path)) {
     struct stat info {};

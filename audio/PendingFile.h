@@ -11,12 +11,6 @@
 
 #include "Streams.h"
 
-// Gives the file at `part` the permission bits of the regular file at `replaced`, which it is
-// about to replace, so that a file the user kept private, or shared with a group, stays so.
-// Nothing happens when there is no such file or the bits cannot be set: the new file then has
-// the usual permissions of a new file, which is no reason to lose it.
-void takePermissionsOf(const std::string& replaced, const std::string& part);
-
 class PendingFile {
   public:
     // Creates the part file; raises as FileStream does.

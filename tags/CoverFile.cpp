@@ -9,8 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <random>
 
+#include "AtomicReplace.h"
 #include "CoverImage.h"
 #include "TemporaryFile.h"
 #include "UniqueFd.h"
@@ -21,15 +21,6 @@ using Outcome = CoverSaveResult::Outcome;
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder) / name).string();
-}
-
-std::string randomPart() {
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string part;
-    for (int i = 0; i < 12; ++i)
-        part += kDigits[random() % 16];
-    return part;
 }
 
 CoverSaveResult failure(const std::string& what, const std::string& path, int code) {
@@ -94,12 +85,7 @@ CoverSaveResult saveCover(const CoverArt* cover, const std::string& folder, std:
 
     const std::string target = joinPath(folder, std::string("cover.") + coverExtension(kind));
     std::string name;
-    UniqueFd out;
-    for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-        name = joinPath(folder, ".cover." + randomPart() + ".part");
-        out = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!out && errno != EEXIST) break;
-    }
+    UniqueFd out = createUniqueFile(joinPath(folder, ".cover."), ".part", name);
     if (!out) return failure("cannot create a file in", folder, errno);
     TemporaryFile temporary(name);
     if (!writeAll(out.get(), cover->data.data(), cover->data.size()))
@@ -114,7 +100,6 @@ CoverSaveResult saveCover(const CoverArt* cover, const std::string& folder, std:
         return failure("cannot name", target, error);
     }
     temporary.keep();
-    if (UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir)
-        ::fsync(dir.get());
+    syncFolderOf(target);
     return {Outcome::saved, target, {}};
 }

@@ -14,8 +14,9 @@
 #include "ACS_Opus.h"
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
+#include "AtomicReplace.h"
 #include "JobSettings.h"
-#include "PendingFile.h"
+#include "QuietRemove.h"
 #include "SinkDone.h"
 #include "SourceTags.h"
 
@@ -97,11 +98,6 @@ std::unique_ptr<TACSOutput> makeSink(const BatchOptions& options, const std::str
         }
     }
     throw EACSException("Unknown output format");
-}
-
-void removeQuietly(const std::string& path) {
-    std::error_code error;
-    fs::remove(path, error);
 }
 
 }  // namespace

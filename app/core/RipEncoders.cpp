@@ -9,14 +9,10 @@
 #include "ACS_Vorbis.h"
 #include "ACS_Wave.h"
 #include "Mp3Encode.h"
+#include "QuietRemove.h"
 #include "SinkDone.h"
 
 namespace {
-
-void removeQuietly(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
 
 bool fileExists(const std::string& path) {
     std::error_code ignored;

@@ -5,17 +5,11 @@
 #include <filesystem>
 
 #include "JobSettings.h"
+#include "QuietRemove.h"
 #include "RipUnit.h"
 #include "SafeFileName.h"
 
 namespace {
-
-constexpr const char* kTemporarySuffix = ".convert";
-
-void removeQuietly(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
 
 bool sameTrack(const RipProgress::Track& a, const RipProgress::Track& b) {
     return a.row == b.row && a.percent == b.percent;
@@ -60,7 +54,7 @@ void RipJob::parallelPass(int jobs) {
         if (!m_encodeError.empty()) break;
         const TrackRow& row = startRow(index);
         const std::string output = outputPath(m_request.outputFolder, row.name);
-        const std::string temp = output + kTemporarySuffix;
+        const std::string temp = output + kRipTemporarySuffix;
         m_readingRow = index;
         setGauge(0);
         publishProgress();

@@ -12,6 +12,7 @@
 #include "MetadataSettings.h"
 #include "Mp3Encode.h"
 #include "OpenDiscs.h"
+#include "QuietRemove.h"
 #include "RipFiles.h"
 #include "RipUtility.h"
 #include "SafeFileName.h"
@@ -21,13 +22,6 @@ namespace {
 
 namespace accuraterip = quillon::accuraterip;
 namespace secureread = quillon::secureread;
-
-constexpr const char* kTemporarySuffix = ".convert";
-
-void removeQuietly(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
 
 // The row's name without the extension of its format, in whatever case a format switch left it.
 std::string titleOf(const std::string& name, OutputFormat format) {
@@ -396,7 +390,7 @@ void RipJob::mp3Pass() {
     for (std::size_t index = nextChecked(0); index < rows; index = nextChecked(index + 1)) {
         const TrackRow& row = startRow(index);
         const std::string output = outputPath(m_request.outputFolder, row.name);
-        const std::string temp = output + kTemporarySuffix;
+        const std::string temp = output + kRipTemporarySuffix;
         if (!ripRow(index, temp, output, 40)) return fail(m_readError);
         if (m_cancel) {
             markLastTrack(TrackRipReport::Outcome::cancelled);
@@ -456,7 +450,7 @@ void RipJob::sinkPass() {
     }
     const TrackRow& row = startRow(index);
     const std::string output = outputPath(m_request.outputFolder, row.name);
-    const std::string temp = output + kTemporarySuffix;
+    const std::string temp = output + kRipTemporarySuffix;
     if (!ripRow(index, temp, output, 40)) return fail(m_readError);
     if (m_cancel) {
         markLastTrack(TrackRipReport::Outcome::cancelled);

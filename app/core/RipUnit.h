@@ -123,6 +123,9 @@ enum class RipOutcome {
     settingsFailed,  // settingsFailed() was called; nothing was done
 };
 
+// A track read for an encoder waits in "<output file><suffix>" beside its output.
+inline constexpr const char* kRipTemporarySuffix = ".convert";
+
 // Texts of the window caption.
 inline constexpr const char* kRipIdleCaption = "Quillon";
 inline constexpr const char* kRipFinishedCaption = "Finished!";

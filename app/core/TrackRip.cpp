@@ -8,6 +8,7 @@
 
 #include "ACS_Wave.h"
 #include "AKRip32.h"
+#include "QuietRemove.h"
 #include "Streams.h"
 
 namespace {
@@ -16,11 +17,6 @@ using quillon::secureread::kSamplesPerSector;
 using quillon::secureread::kSectorBytes;
 using quillon::secureread::ReadMode;
 using quillon::secureread::SectorReader;
-
-void removeQuietly(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
 
 // The disc as the careful reading sees it during one track: every read keeps the window live
 // and moves the gauge, a cancel turns the remaining reads into quick failures so the reading

@@ -26,49 +26,59 @@ std::string randomPart() {
     return part;
 }
 
-// Makes the rename durable. The replacement has already happened when this runs, so a
-// failure here is not reported.
-void syncFolder(const std::string& target) {
-    const std::filesystem::path path(target);
+}  // namespace
+
+UniqueFd createUniqueFile(const std::string& prefix, const std::string& suffix, std::string& name) {
+    UniqueFd out;
+    for (int attempt = 0; attempt < 100 && !out; ++attempt) {
+        name = prefix + randomPart() + suffix;
+        out = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!out && errno != EEXIST) break;
+    }
+    return out;
+}
+
+bool takeOverPermissions(int fd, const struct stat& original) {
+    // Owner first, as a change of owner may clear permission bits. Otherwise the new file keeps
+    // the writer's own ownership, as any rewrite by them would.
+    if (original.st_uid != ::geteuid() || original.st_gid != ::getegid()) {
+        if (::fchown(fd, original.st_uid, original.st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
+            // Left with the writer's ownership.
+        }
+    }
+    return ::fchmod(fd, original.st_mode & 07777) == 0;
+}
+
+void takePermissionsOf(const std::string& replaced, const std::string& path) {
+    struct stat original {};
+    if (::stat(replaced.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) return;
+    if (UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)); file)
+        (void)takeOverPermissions(file.get(), original);
+}
+
+void syncFolderOf(const std::string& path) {
+    const std::filesystem::path file(path);
     const std::filesystem::path folder =
-        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir) ::fsync(dir.get());
 }
-
-}  // namespace
 
 bool replaceAtomically(const std::string& target, const struct stat* original,
                        const std::string& temporaryPrefix, const std::string& temporarySuffix,
                        const std::function<bool(int out)>& fill, std::string& error) {
     std::string name;
-    UniqueFd out;
-    for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-        name = temporaryPrefix + randomPart() + temporarySuffix;
-        out = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!out && errno != EEXIST) break;
-    }
+    UniqueFd out = createUniqueFile(temporaryPrefix, temporarySuffix, name);
     if (!out) {
         error = failure("cannot create a file beside", target, errno);
         return false;
     }
     TemporaryFile temporary(name);
 
-    if (original) {
-        // Owner first, as a change of owner may clear permission bits. Only a privileged
-        // process may give a file away, and a group only to one of the user's groups;
-        // otherwise the new file keeps the writer's own ownership, as any rewrite by them
-        // would.
-        if (original->st_uid != ::geteuid() || original->st_gid != ::getegid()) {
-            if (::fchown(out.get(), original->st_uid, original->st_gid) != 0 &&
-                ::fchown(out.get(), static_cast<uid_t>(-1), original->st_gid) != 0) {
-                // Left with the writer's ownership.
-            }
-        }
-        if (::fchmod(out.get(), original->st_mode & 07777) != 0) {
-            error = failure("cannot set the permissions of", name, errno);
-            return false;
-        }
+    if (original && !takeOverPermissions(out.get(), *original)) {
+        error = failure("cannot set the permissions of", name, errno);
+        return false;
     }
     errno = 0;
     if (!fill(out.get())) {
@@ -88,6 +98,6 @@ bool replaceAtomically(const std::string& target, const struct stat* original,
         return false;
     }
     temporary.keep();
-    syncFolder(target);
+    syncFolderOf(target);
     return true;
 }
