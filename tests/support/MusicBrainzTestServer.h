@@ -51,3 +51,5 @@ class MusicBrainzTestServer : public HttpTestServer {
 // The canned answers of the tests, in the shape of the web service's own (see
 // tests/data/musicbrainz/README.md): the file's text, or "" when it is missing.
 std::string musicBrainzAnswer(const std::string& name);
+// The same answer about another disc: the answers' own disc ID replaced by `discId`.
+std::string musicBrainzAnswer(const std::string& name, const std::string& discId);
