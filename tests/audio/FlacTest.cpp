@@ -11,6 +11,7 @@
 #include "FakeSource.h"
 #include "RunCommand.h"
 #include "SoundCheck.h"
+#include "SourceReading.h"
 #include "Streams.h"
 #include "Synth.h"
 #include "TestFiles.h"
@@ -55,20 +56,6 @@ class FlacTest : public ::testing::Test {
                        " " + shellQuote(dir.file(name)));
         EXPECT_EQ(result.status, 0) << result.output;
         return result.status == 0 ? readBytes(raw) : std::vector<uint8_t>{};
-    }
-
-    // Everything the source delivers from its start.
-    static std::vector<uint8_t> readAll(TFlacIn& source, size_t limit = size_t{1} << 30) {
-        std::vector<uint8_t> out;
-        std::vector<uint8_t> chunk(10007);
-        source.Init();
-        while (out.size() < limit) {
-            const int n = source.ReadData(chunk.data(), static_cast<int>(chunk.size()));
-            if (n <= 0) break;
-            out.insert(out.end(), chunk.begin(), chunk.begin() + n);
-        }
-        source.Flush();
-        return out;
     }
 
     bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }

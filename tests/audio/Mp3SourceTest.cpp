@@ -8,25 +8,13 @@
 #include "ACS_Mpg123.h"
 #include "FakeSource.h"
 #include "SoundCheck.h"
+#include "SourceReading.h"
 #include "Synth.h"
 #include "TestFiles.h"
 
 namespace {
 
 const std::string kData = QUILLON_MP3_DATA;
-
-std::vector<uint8_t> readAll(TMP3In& source, size_t limit = size_t{1} << 30) {
-    std::vector<uint8_t> out;
-    std::vector<uint8_t> chunk(10007);
-    source.Init();
-    while (out.size() < limit) {
-        const int n = source.ReadData(chunk.data(), static_cast<int>(chunk.size()));
-        if (n <= 0) break;
-        out.insert(out.end(), chunk.begin(), chunk.begin() + n);
-    }
-    source.Flush();
-    return out;
-}
 
 TEST(Mp3SourceTest, FilesOfOtherEncodersGiveTheirExactLengthAndTones) {
     struct Case {

@@ -9,22 +9,13 @@
 #include "FakeSource.h"
 #include "PcmSamples.h"
 #include "SoundCheck.h"
+#include "SourceReading.h"
 #include "TestFiles.h"
 
 namespace {
 
 std::string dataFile(const std::string& name) {
     return std::string(QUILLON_AUDIO_DATA) + "/" + name;
-}
-
-// Everything a source delivers.
-std::vector<uint8_t> readAll(TACSFileIn& source) {
-    std::vector<uint8_t> bytes, chunk(65536);
-    source.Init();
-    while (const int n = source.ReadData(chunk.data(), static_cast<int>(chunk.size())))
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + n);
-    source.Flush();
-    return bytes;
 }
 
 std::vector<int16_t> as16Bits(const std::vector<uint8_t>& bytes, int bits) {
