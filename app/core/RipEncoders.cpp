@@ -125,7 +125,7 @@ void RipEncoders::setStatus(std::size_t index, RipEncodeStatus::State state, int
     std::lock_guard lock(m_lock);
     RipEncodeStatus& status = m_status[index];
     if (status.state == state && status.percent == percent) return;
-    const bool ending = !status.ended() && RipEncodeStatus{state, 0, {}}.ended();
+    const bool ending = !status.ended() && RipEncodeStatus::isEnd(state);
     status = {state, std::clamp(percent, 0, 100), error};
     if (ending) ++m_ended;
     ++m_changes;

@@ -41,7 +41,8 @@ struct RipEncodeStatus {
     int percent = 0;  // of the encoding, 0 to 100
     std::string error;
 
-    bool ended() const { return state != State::waiting && state != State::encoding; }
+    static bool isEnd(State state) { return state != State::waiting && state != State::encoding; }
+    bool ended() const { return isEnd(state); }
 };
 
 // The sink of an Ogg Vorbis, FLAC or Opus rip, set up for one track; every rip encodes a track
